@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what Orvel needs to build and test on Debian 12. Safe to run again: packages
+# that are already there are left alone.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config
+    juce-modules-source
+    libasound2-dev libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev
+    libxcursor-dev libxext-dev libcurl4-openssl-dev
+    libflac-dev libvorbis-dev libogg-dev
+    libgtest-dev libbenchmark-dev
+    xvfb xauth fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo_cmd=()
+    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

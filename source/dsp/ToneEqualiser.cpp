@@ -1,0 +1,82 @@
+#include "dsp/ToneEqualiser.h"
+#include "common/AudioHelpers.h"
+
+using Maker = juce::dsp::IIR::ArrayCoefficients<float>;
+
+void ToneEqualiser::prepare (double newSampleRate)
+{
+    sampleRate = newSampleRate;
+
+    for (auto& s : stages)
+        s.prepare();
+
+    invalidate();
+}
+
+void ToneEqualiser::invalidate() noexcept
+{
+    for (int i = 0; i < numStages; ++i)
+        lastApplied[(size_t) i] = sentinelFor (i);
+}
+
+FilterPair::Array ToneEqualiser::design (Stage stage, float value, double rate) noexcept
+{
+    const auto limited = [rate] (float f) { return FilterPair::limitFrequency (f, rate); };
+    const auto gain = AudioHelpers::dbToGain (value);
+
+    switch (stage)
+    {
+        case highPass:  return Maker::makeHighPass (rate, limited (value));
+        case lowPass:   return Maker::makeLowPass (rate, limited (value));
+        case lowShelf:  return Maker::makeLowShelf (rate, limited (lowShelfFreq), shelfQ, gain);
+        case midPeak:   return Maker::makePeakFilter (rate, limited (midPeakFreq), peakQ, gain);
+        case highShelf: return Maker::makeHighShelf (rate, limited (highShelfFreq), shelfQ, gain);
+        case airShelf:  return Maker::makeHighShelf (rate, limited (airShelfFreq), shelfQ, gain);
+        case numStages: break;
+    }
+
+    return { 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f };
+}
+
+void ToneEqualiser::update (const Settings& s) noexcept
+{
+    const std::array<float, numStages> values { s.hpfFreq, s.lpfFreq, s.lowGain, s.midGain, s.highGain, s.airGain };
+
+    for (int i = 0; i < numStages; ++i)
+    {
+        const auto idx = (size_t) i;
+
+        if (AudioHelpers::hasChanged (values[idx], lastApplied[idx]))
+        {
+            stages[idx].setCoefficients (design ((Stage) i, values[idx], sampleRate));
+            lastApplied[idx] = values[idx];
+        }
+    }
+}
+
+void ToneEqualiser::process (juce::AudioBuffer<float>& buffer) noexcept
+{
+    const int numChannels = juce::jmin (buffer.getNumChannels(), 2);
+    const int numSamples = buffer.getNumSamples();
+
+    for (int ch = 0; ch < numChannels; ++ch)
+    {
+        auto* data = buffer.getWritePointer (ch);
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            float x = data[i];
+
+            for (auto& s : stages)
+                x = s.processSample (ch, x);
+
+            data[i] = x;
+        }
+    }
+}
+
+void ToneEqualiser::reset() noexcept
+{
+    for (auto& s : stages)
+        s.reset();
+}

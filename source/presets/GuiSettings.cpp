@@ -1,0 +1,75 @@
+#include "presets/GuiSettings.h"
+
+juce::PropertiesFile::Options GuiSettings::makeOptions (const ProductInfo& info)
+{
+    juce::PropertiesFile::Options options;
+    options.applicationName = info.productName;
+    options.filenameSuffix = ".settings";
+    options.folderName = info.getVersionFolderName();
+    options.commonToAllUsers = false;
+    options.ignoreCaseOfKeyNames = false;
+    options.doNotSave = false;
+    options.millisecondsBeforeSaving = 3000;
+    options.storageFormat = juce::PropertiesFile::storeAsXML;
+    options.processLock = nullptr;
+    return options;
+}
+
+void GuiSettings::initialise (const ProductInfo& info)
+{
+    product = info;
+    properties.setStorageParameters (makeOptions (product));
+    initialised = true;
+}
+
+juce::PropertiesFile* GuiSettings::getSettingsFile()
+{
+    return initialised ? properties.getUserSettings() : nullptr;
+}
+
+bool GuiSettings::isGuiScaleAutoSaveEnabled()
+{
+    auto* file = getSettingsFile();
+    return file != nullptr && file->getBoolValue (autoSaveKey, false);
+}
+
+bool GuiSettings::setGuiScaleAutoSaveEnabled (bool enabled)
+{
+    auto* file = getSettingsFile();
+
+    if (file == nullptr)
+        return false;
+
+    file->setValue (autoSaveKey, enabled);
+    file->saveIfNeeded();
+    return true;
+}
+
+juce::String GuiSettings::getDefaultGuiScalePreset (const juce::String& fallback)
+{
+    const auto normalisedFallback = normaliseGuiScaleText (fallback);
+    auto* file = getSettingsFile();
+
+    if (file == nullptr)
+        return normalisedFallback;
+
+    return normaliseGuiScaleText (file->getValue (defaultScaleKey, normalisedFallback));
+}
+
+bool GuiSettings::setDefaultGuiScalePreset (const juce::String& text)
+{
+    auto* file = getSettingsFile();
+
+    if (file == nullptr)
+        return false;
+
+    file->setValue (defaultScaleKey, normaliseGuiScaleText (text));
+    file->saveIfNeeded();
+    return true;
+}
+
+juce::String GuiSettings::normaliseGuiScaleText (const juce::String& text)
+{
+    const auto t = text.trim().toLowerCase();
+    return juce::StringArray { "50", "75", "100", "125", "150" }.contains (t) ? t : juce::String ("100");
+}

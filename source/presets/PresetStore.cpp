@@ -1,0 +1,117 @@
+#include "presets/PresetStore.h"
+
+namespace
+{
+    const juce::String extension { ".xml" };
+
+    /** True when a name may be used as a file stem as it stands: one path component that
+        cannot climb out of the folder or be read as an absolute or home-relative path. */
+    bool isPlainFileStem (const juce::String& name)
+    {
+        return name != "." && name != ".."
+            && ! name.containsAnyOf ("/\\")
+            && ! name.startsWithChar ('~')
+            && ! name.containsChar (0);
+    }
+}
+
+PresetStore::PresetStore (const ProductInfo& info) : product (info) {}
+
+juce::File PresetStore::getBaseFolder() const
+{
+    return juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory)
+        .getChildFile (product.companyFolder)
+        .getChildFile (product.productName)
+        .getChildFile ("version_" + product.version);
+}
+
+juce::File PresetStore::getPresetsFolder() const
+{
+    return getBaseFolder().getChildFile ("Presets");
+}
+
+juce::String PresetStore::fileNameFor (const juce::String& presetName)
+{
+    const auto kept = presetName.trim().retainCharacters ("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 _-");
+    return kept.isEmpty() ? juce::String ("Preset") : kept;
+}
+
+juce::File PresetStore::fileFor (const juce::String& presetName) const
+{
+    const auto folder = getPresetsFolder();
+
+    if (isPlainFileStem (presetName))
+    {
+        const auto exact = folder.getChildFile (presetName + extension);
+
+        if (exact.getParentDirectory() == folder && exact.existsAsFile())
+            return exact;
+    }
+
+    return folder.getChildFile (fileNameFor (presetName) + extension);
+}
+
+juce::StringArray PresetStore::listNames() const
+{
+    juce::StringArray names;
+    const auto folder = getPresetsFolder();
+
+    if (! folder.isDirectory())
+        return names;
+
+    for (const auto& file : folder.findChildFiles (juce::File::findFiles, false, "*" + extension))
+        names.add (file.getFileNameWithoutExtension());
+
+    names.sort (true);
+    return names;
+}
+
+bool PresetStore::write (const juce::ValueTree& state, const juce::String& presetName) const
+{
+    const auto folder = getPresetsFolder();
+
+    if (! folder.isDirectory() && ! folder.createDirectory())
+        return false;
+
+    const auto xml = state.createXml();
+    return xml != nullptr && xml->writeTo (fileFor (presetName));
+}
+
+juce::ValueTree PresetStore::read (const juce::String& presetName) const
+{
+    const auto file = fileFor (presetName);
+
+    if (! file.existsAsFile())
+        return {};
+
+    if (const auto xml = juce::XmlDocument::parse (file))
+        return juce::ValueTree::fromXml (*xml);
+
+    return {};
+}
+
+bool PresetStore::remove (const juce::String& presetName) const
+{
+    const auto file = fileFor (presetName);
+    return file.existsAsFile() && file.deleteFile();
+}
+
+bool PresetStore::rename (const juce::String& oldName, const juce::String& newName) const
+{
+    const auto from = fileFor (oldName);
+
+    if (! from.existsAsFile() || newName.trim().isEmpty())
+        return false;
+
+    const auto to = getPresetsFolder().getChildFile (fileNameFor (newName) + extension);
+
+    // Where the file system ignores case, a change of letter case alone is a move of the
+    // file onto itself and is allowed. Any other existing target, including a listed file
+    // that carries the new name exactly, is another preset and is never replaced.
+    const bool caseChangeOnly = to != from && to.getFullPathName().equalsIgnoreCase (from.getFullPathName());
+
+    if (! caseChangeOnly && (to.exists() || fileFor (newName).exists()))
+        return false;
+
+    return from.moveFileTo (to);
+}

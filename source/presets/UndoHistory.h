@@ -1,0 +1,61 @@
+#pragma once
+
+#include <juce_data_structures/juce_data_structures.h>
+#include <atomic>
+#include <functional>
+
+/** Whole-state undo and redo. Each step holds the state before and after a user gesture
+    or preset load; undoing or redoing applies one of them as a whole. */
+class UndoHistory
+{
+public:
+    /** Returns an independent snapshot of the whole current state. */
+    using CaptureFunction = std::function<juce::ValueTree()>;
+    /** Applies a snapshot as the whole state, including the current-preset record. */
+    using ApplyFunction = std::function<void (const juce::ValueTree&)>;
+
+    /** @param suppressModifiedFlag the processor's flag that keeps parameter changes from
+                                    marking the preset modified while a snapshot is applied */
+    UndoHistory (CaptureFunction capture, ApplyFunction apply, std::atomic<bool>& suppressModifiedFlag);
+
+    /** Opens a transaction and takes the "before" snapshot. Ignored while one is open or
+        while an undo or redo runs, so overlapping gestures merge into the first. */
+    void beginTransaction (const juce::String& name);
+
+    /** Closes the open transaction, recording one step when the state changed. */
+    void commitTransaction();
+
+    /** Drops the open transaction without recording. */
+    void cancelTransaction();
+
+    /** Whether a step can be undone or redone. */
+    bool canUndo() const { return manager.canUndo(); }
+    bool canRedo() const { return manager.canRedo(); }
+
+    /** Steps back or forward one step; an open transaction is dropped first. */
+    void undo();
+    void redo();
+
+    /** Forgets every step and any open transaction. */
+    void clear();
+
+    /** Whether a transaction is open. */
+    bool isTransactionOpen() const noexcept { return pending; }
+
+    /** Number of recorded steps (for inspection). */
+    int getNumSteps() const { return manager.getNumberOfUnitsTakenUpByStoredCommands(); }
+
+private:
+    class FullStateUndoAction;
+    void step (bool forward);
+
+    CaptureFunction capture;
+    ApplyFunction apply;
+    std::atomic<bool>& suppressModified;
+
+    juce::UndoManager manager;
+    juce::ValueTree snapshot;
+    juce::ValueTree lastKnownState;
+    bool pending = false;
+    std::atomic<bool> inProgress { false };
+};

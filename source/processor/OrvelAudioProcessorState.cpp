@@ -1,0 +1,138 @@
+#include "processor/OrvelAudioProcessor.h"
+
+namespace StateKeys
+{
+    static const juce::Identifier presetName { "uiCurrentPresetName" };
+    static const juce::Identifier presetIsUser { "uiCurrentPresetIsUser" };
+    static const juce::Identifier presetModified { "uiCurrentPresetModified" };
+    static const juce::Identifier windowWidth { "uiSavedWindowWidth" };
+    static const juce::Identifier windowHeight { "uiSavedWindowHeight" };
+    static const juce::Identifier windowSizeSet { "uiSavedWindowSizeSet" };
+    static const juce::Identifier param { "PARAM" };
+    static const juce::Identifier value { "value" };
+}
+
+namespace
+{
+    /** True when a stored parameter value is a finite number, or a text that reads
+        entirely as one. */
+    bool isFiniteNumber (const juce::var& v)
+    {
+        if (v.isInt() || v.isInt64())
+            return true;
+
+        if (v.isDouble())
+            return std::isfinite ((double) v);
+
+        if (! v.isString())
+            return false;
+
+        const auto text = v.toString().trim();
+
+        if (text.isEmpty())
+            return false;
+
+        const auto utf8 = text.toStdString();
+        char* end = nullptr;
+        const double d = std::strtod (utf8.c_str(), &end);
+        return end == utf8.c_str() + utf8.size() && std::isfinite (d);
+    }
+
+    /** Drops every "value" that is not a finite number, so that the parameter falls back
+        to its default instead of carrying NaN or infinity into the signal path. */
+    void removeNonFiniteValues (juce::ValueTree& state)
+    {
+        for (auto child : state)
+            if (child.hasType (StateKeys::param) && child.hasProperty (StateKeys::value)
+                && ! isFiniteNumber (child.getProperty (StateKeys::value)))
+                child.removeProperty (StateKeys::value, nullptr);
+    }
+
+    /** A stored editor dimension is only taken when it is a finite, positive number. */
+    bool isUsableSize (float v) { return std::isfinite (v) && v > 0.0f; }
+}
+
+juce::ValueTree OrvelAudioProcessor::captureState() const
+{
+    auto state = const_cast<juce::AudioProcessorValueTreeState&> (parameters).copyState();
+
+    {
+        const juce::ScopedLock lock (presetStateLock);
+        state.setProperty (StateKeys::presetName, currentPresetName, nullptr);
+        state.setProperty (StateKeys::presetIsUser, currentPresetIsUser, nullptr);
+    }
+
+    state.setProperty (StateKeys::presetModified, presetModified.load(), nullptr);
+    state.setProperty (StateKeys::windowWidth, (double) savedWindowWidth.load(), nullptr);
+    state.setProperty (StateKeys::windowHeight, (double) savedWindowHeight.load(), nullptr);
+    state.setProperty (StateKeys::windowSizeSet, savedWindowSizeSet.load(), nullptr);
+    return state;
+}
+
+void OrvelAudioProcessor::applyState (const juce::ValueTree& state, bool restorePresetInfo)
+{
+    if (! state.isValid())
+        return;
+
+    const juce::ScopedLock audioLock (getCallbackLock());
+
+    const auto name = state.getProperty (StateKeys::presetName, noPresetName).toString();
+    const bool isUser = state.getProperty (StateKeys::presetIsUser, false);
+    const bool modified = state.getProperty (StateKeys::presetModified, false);
+    const bool sizeSet = state.getProperty (StateKeys::windowSizeSet, false);
+    const auto width = (float) (double) state.getProperty (StateKeys::windowWidth, (double) savedWindowWidth.load());
+    const auto height = (float) (double) state.getProperty (StateKeys::windowHeight, (double) savedWindowHeight.load());
+
+    // The parameter tree takes the copy as its own live state, so the caller's tree
+    // (a host block, a preset file, an undo snapshot) is never modified.
+    auto copy = state.createCopy();
+    removeNonFiniteValues (copy);
+
+    const bool previousSuppress = suppressModifiedFlag.exchange (true);
+    parameters.replaceState (copy);
+    suppressModifiedFlag.store (previousSuppress);
+
+    if (restorePresetInfo)
+        setPresetInfo (name, isUser, modified);
+
+    if (sizeSet && isUsableSize (width) && isUsableSize (height))
+    {
+        savedWindowWidth.store (width);
+        savedWindowHeight.store (height);
+        savedWindowSizeSet.store (true);
+    }
+    else
+    {
+        savedWindowSizeSet.store (false);
+    }
+
+    invalidateDspCaches();
+    updateFilters();
+    updateCompressors();
+    updateReverb();
+}
+
+void OrvelAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    if (const auto xml = captureState().createXml())
+        copyXmlToBinary (*xml, destData);
+}
+
+void OrvelAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= 8)
+        return;
+
+    const auto xml = getXmlFromBinary (data, sizeInBytes);
+
+    if (xml == nullptr)
+        return;
+
+    const auto state = juce::ValueTree::fromXml (*xml);
+
+    if (! state.isValid())
+        return;
+
+    applyState (state, true);
+    undoHistory.clear();
+}

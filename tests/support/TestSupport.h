@@ -1,0 +1,43 @@
+#pragma once
+
+#include "processor/OrvelAudioProcessor.h"
+#include <juce_audio_basics/juce_audio_basics.h>
+
+namespace TestSupport
+{
+    /** Points the user's application data folder at a fresh temporary folder for the
+        lifetime of the object, so that no test touches the real user's files. */
+    class ScopedConfigHome
+    {
+    public:
+        ScopedConfigHome();
+        ~ScopedConfigHome();
+
+        const juce::File& getFolder() const noexcept { return folder; }
+
+    private:
+        juce::File folder;
+        juce::String previous;
+        bool hadPrevious = false;
+    };
+
+    /** Sets a parameter from its real value through the processor. */
+    void setParam (OrvelAudioProcessor& p, const char* id, float value);
+
+    /** A prepared processor with a given channel count (1 or 2). */
+    std::unique_ptr<OrvelAudioProcessor> makePrepared (double sampleRate, int blockSize, int numChannels = 2);
+
+    /** Processes one block in place. */
+    void process (OrvelAudioProcessor& p, juce::AudioBuffer<float>& buffer);
+
+    /** Runs silent blocks until every ramp of the processor (gain stages, fades) has settled. */
+    void settle (OrvelAudioProcessor& p, int numChannels, int blockSize = 512, int blocks = 20);
+
+    /** A buffer filled with a sine of the given frequency and amplitude on every channel
+        (channel c is phase-shifted by c radians so channels differ). */
+    juce::AudioBuffer<float> makeSine (int numChannels, int numSamples, double frequency, double sampleRate,
+                                       float amplitude = 0.5f, bool sameOnAllChannels = false);
+
+    /** Largest absolute difference between two buffers over their common channels and samples. */
+    float maxDifference (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b);
+}
