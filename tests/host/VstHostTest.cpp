@@ -162,6 +162,11 @@ TEST_F (HostedOrvel, StateSavedByTheHostRestoresEveryParameterInANewInstance)
     ASSERT_GT (state.getSize(), 0u);
     second->setStateInformation (state.getData(), (int) state.getSize());
 
+    // A restored instance saves exactly the bytes it was given.
+    juce::MemoryBlock resaved;
+    second->getStateInformation (resaved);
+    EXPECT_EQ (resaved, state);
+
     // The host's own normalised copy is unsnapped, so compare what the plug-in reports.
     for (int i = 0; i < 26; ++i)
     {
