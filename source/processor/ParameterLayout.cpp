@@ -31,6 +31,17 @@ namespace
         range.skew = plain.skew;
         return range;
     }
+
+    /** JUCE's bool parameter, reporting its value as exactly off (0) or on (1). JUCE keeps
+        whatever a host sends, a NaN included, and the tree state's raw value would then be
+        NaN too; read back this way a non-finite value counts as off, the default. */
+    class BoolParameter final : public juce::AudioParameterBool
+    {
+    public:
+        using juce::AudioParameterBool::AudioParameterBool;
+
+        float getValue() const override { return get() ? 1.0f : 0.0f; }
+    };
 }
 
 juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout()
@@ -40,7 +51,7 @@ juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout()
 
     const auto addBool = [&params] (Index index, const char* name)
     {
-        params.push_back (std::make_unique<juce::AudioParameterBool> (juce::ParameterID { ids[(size_t) index], 1 }, name, false));
+        params.push_back (std::make_unique<BoolParameter> (juce::ParameterID { ids[(size_t) index], 1 }, name, false));
     };
 
     const auto addFloat = [&params] (Index index, const FloatRow& row)

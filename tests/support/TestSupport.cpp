@@ -4,28 +4,47 @@
 
 namespace TestSupport
 {
-    ScopedConfigHome::ScopedConfigHome()
+    namespace
     {
-        folder = juce::File::createTempFile ("orvel-config");
-        folder.createDirectory();
-
-        if (const char* old = std::getenv ("XDG_CONFIG_HOME"))
+        void saveAndSet (const char* name, const juce::String& value, juce::String& previous, bool& hadPrevious)
         {
-            previous = old;
-            hadPrevious = true;
+            if (const char* old = std::getenv (name))
+            {
+                previous = old;
+                hadPrevious = true;
+            }
+
+            ::setenv (name, value.toRawUTF8(), 1);
         }
 
-        ::setenv ("XDG_CONFIG_HOME", folder.getFullPathName().toRawUTF8(), 1);
+        void restore (const char* name, const juce::String& previous, bool hadPrevious)
+        {
+            if (hadPrevious)
+                ::setenv (name, previous.toRawUTF8(), 1);
+            else
+                ::unsetenv (name);
+        }
+    }
+
+    // JUCE's userApplicationDataDirectory on Linux ignores the XDG_CONFIG_HOME variable: it
+    // reads ~/.config/user-dirs.dirs and otherwise falls back to ~/.config. So HOME itself is
+    // pointed at a temporary folder, and `folder` is that home's ".config".
+    ScopedConfigHome::ScopedConfigHome()
+    {
+        home = juce::File::createTempFile ("orvel-home");
+        folder = home.getChildFile (".config");
+        folder.createDirectory();
+
+        saveAndSet ("HOME", home.getFullPathName(), previousHome, hadPreviousHome);
+        saveAndSet ("XDG_CONFIG_HOME", folder.getFullPathName(), previous, hadPrevious);
+        jassert (juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory) == folder);
     }
 
     ScopedConfigHome::~ScopedConfigHome()
     {
-        if (hadPrevious)
-            ::setenv ("XDG_CONFIG_HOME", previous.toRawUTF8(), 1);
-        else
-            ::unsetenv ("XDG_CONFIG_HOME");
-
-        folder.deleteRecursively();
+        restore ("XDG_CONFIG_HOME", previous, hadPrevious);
+        restore ("HOME", previousHome, hadPreviousHome);
+        home.deleteRecursively();
     }
 
     void setParam (OrvelAudioProcessor& p, const char* id, float value)

@@ -5,20 +5,25 @@
 
 namespace TestSupport
 {
-    /** Points the user's application data folder at a fresh temporary folder for the
-        lifetime of the object, so that no test touches the real user's files. */
+    /** Points the user's home folder, and with it the application data folder, at a fresh
+        temporary folder for the lifetime of the object, so that no test touches the real
+        user's files. */
     class ScopedConfigHome
     {
     public:
         ScopedConfigHome();
         ~ScopedConfigHome();
 
+        /** The application data folder (the temporary home's ".config"). */
         const juce::File& getFolder() const noexcept { return folder; }
 
+        /** The temporary home folder. */
+        const juce::File& getHomeFolder() const noexcept { return home; }
+
     private:
-        juce::File folder;
-        juce::String previous;
-        bool hadPrevious = false;
+        juce::File home, folder;
+        juce::String previous, previousHome;
+        bool hadPrevious = false, hadPreviousHome = false;
     };
 
     /** Sets a parameter from its real value through the processor. */
