@@ -105,12 +105,32 @@ bool PresetStore::rename (const juce::String& oldName, const juce::String& newNa
 
     const auto to = getPresetsFolder().getChildFile (fileNameFor (newName) + extension);
 
-    // Where the file system ignores case, a change of letter case alone is a move of the
-    // file onto itself and is allowed. Any other existing target, including a listed file
-    // that carries the new name exactly, is another preset and is never replaced.
-    const bool caseChangeOnly = to != from && to.getFullPathName().equalsIgnoreCase (from.getFullPathName());
+    if (to.getFullPathName() == from.getFullPathName())
+        return false; // the preset already has that file name
 
-    if (! caseChangeOnly && (to.exists() || fileFor (newName).exists()))
+    // Where the file system ignores case, a new name that differs only in letter case finds
+    // the preset's own file as the target. That is the one move allowed onto an existing
+    // path; it goes through a temporary name because a direct move would first delete the
+    // target, which is the file itself.
+    if (to.exists() && to.getFullPathName().equalsIgnoreCase (from.getFullPathName())
+        && to.getFileIdentifier() == from.getFileIdentifier())
+    {
+        const auto temporary = getPresetsFolder().getNonexistentChildFile ("rename", ".tmp", false);
+
+        if (! from.moveFileTo (temporary))
+            return false;
+
+        if (temporary.moveFileTo (to))
+            return true;
+
+        temporary.moveFileTo (from); // put the preset back under its old name
+        return false;
+    }
+
+    // Any other existing target, including a listed file that carries the new name exactly
+    // or a file of another letter case where names are case-sensitive, is another preset
+    // and is never replaced.
+    if (to.exists() || fileFor (newName).exists())
         return false;
 
     return from.moveFileTo (to);

@@ -1,5 +1,8 @@
 #include "processor/OrvelAudioProcessor.h"
 
+#include <locale>
+#include <sstream>
+
 namespace StateKeys
 {
     static const juce::Identifier presetName { "uiCurrentPresetName" };
@@ -9,6 +12,7 @@ namespace StateKeys
     static const juce::Identifier windowHeight { "uiSavedWindowHeight" };
     static const juce::Identifier windowSizeSet { "uiSavedWindowSizeSet" };
     static const juce::Identifier param { "PARAM" };
+    static const juce::Identifier id { "id" };
     static const juce::Identifier value { "value" };
 }
 
@@ -18,7 +22,7 @@ namespace
         entirely as one. */
     bool isFiniteNumber (const juce::var& v)
     {
-        if (v.isInt() || v.isInt64())
+        if (v.isInt() || v.isInt64() || v.isBool())
             return true;
 
         if (v.isDouble())
@@ -27,15 +31,14 @@ namespace
         if (! v.isString())
             return false;
 
-        const auto text = v.toString().trim();
-
-        if (text.isEmpty())
-            return false;
-
-        const auto utf8 = text.toStdString();
-        char* end = nullptr;
-        const double d = std::strtod (utf8.c_str(), &end);
-        return end == utf8.c_str() + utf8.size() && std::isfinite (d);
+        // Stored states always write a full stop, so the text is read in the classic locale:
+        // a host running with a decimal comma must not turn every fractional value into
+        // "not a number".
+        std::istringstream in (v.toString().trim().toStdString());
+        in.imbue (std::locale::classic());
+        double d = 0.0;
+        in >> d;
+        return ! in.fail() && (in >> std::ws).eof() && std::isfinite (d);
     }
 
     /** Drops every "value" that is not a finite number, so that the parameter falls back
@@ -55,6 +58,21 @@ namespace
 juce::ValueTree OrvelAudioProcessor::captureState() const
 {
     auto state = const_cast<juce::AudioProcessorValueTreeState&> (parameters).copyState();
+
+    // The parameter tree rewrites a child's "value" only when its parameter moves. A child it
+    // added for a missing entry, or one still holding a value the parameter clamped (700 Hz
+    // on a filter already at its 500 Hz limit) or refused (not a number), would otherwise be
+    // saved as it came in instead of as the parameter holds it.
+    for (auto child : state)
+    {
+        if (! child.hasType (StateKeys::param))
+            continue;
+
+        const auto index = ParameterIds::indexOf (child.getProperty (StateKeys::id).toString().toRawUTF8());
+
+        if (index >= 0)
+            child.setProperty (StateKeys::value, (double) raw ((ParameterIds::Index) index), nullptr);
+    }
 
     {
         const juce::ScopedLock lock (presetStateLock);

@@ -1,0 +1,145 @@
+#include "presets/GuiSettings.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+// The per-user settings file: display-size texts, defaults, immediate saving and damaged files.
+
+namespace
+{
+    // Where juce::PropertiesFile puts a per-user file on this system with our options: under
+    // the home folder on Linux, under the application data folder on Windows.
+    juce::File expectedSettingsFile (const TestSupport::ScopedConfigHome& home)
+    {
+       #if JUCE_LINUX || JUCE_BSD
+        return home.getHomeFolder().getChildFile ("CorvaneAudio/Orvel/version_2.0.0/Orvel.settings");
+       #else
+        return home.getFolder().getChildFile ("CorvaneAudio/Orvel/version_2.0.0/Orvel.settings");
+       #endif
+    }
+
+    /** Writes a settings file by hand, as an earlier session (or a user) left it. */
+    void writeStoredScale (const juce::File& file, const juce::String& storedText)
+    {
+        juce::XmlElement root ("PROPERTIES");
+        auto* v = root.createNewChildElement ("VALUE");
+        v->setAttribute ("name", "defaultGuiScalePreset");
+        v->setAttribute ("val", storedText);
+        ASSERT_TRUE (file.getParentDirectory().createDirectory());
+        ASSERT_TRUE (root.writeTo (file));
+    }
+}
+
+TEST (GuiSettingsText, Normalising)
+{
+    const std::pair<const char*, const char*> cases[] {
+        { "50", "50" }, { "75", "75" }, { "100", "100" }, { "125", "125" }, { "150", "150" },
+        { "  125\t", "125" }, { " 150 ", "150" }, { "fullscreen", "100" }, { "FULLSCREEN", "100" },
+        { "110", "100" }, { "", "100" }, { "75%", "100" }, { "0.75", "100" }, { "1 50", "100" },
+    };
+
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ (GuiSettings::normaliseGuiScaleText (in), out) << '"' << in << '"';
+}
+
+TEST (GuiSettingsStore, UninitialisedStoreReadsDefaultsAndRefusesWrites)
+{
+    TestSupport::ScopedConfigHome home;
+    GuiSettings s;
+
+    EXPECT_EQ (s.getSettingsFile(), nullptr);
+    EXPECT_FALSE (s.isGuiScaleAutoSaveEnabled());
+    EXPECT_EQ (s.getDefaultGuiScalePreset ("100"), "100");
+    EXPECT_EQ (s.getDefaultGuiScalePreset (" 75 "), "75") << "the fallback is normalised too";
+    EXPECT_EQ (s.getDefaultGuiScalePreset ("fullscreen"), "100");
+    EXPECT_FALSE (s.setGuiScaleAutoSaveEnabled (true));
+    EXPECT_FALSE (s.setDefaultGuiScalePreset ("150"));
+
+    EXPECT_TRUE (home.getHomeFolder().findChildFiles (juce::File::findFiles, true).isEmpty())
+        << "nothing was written";
+}
+
+TEST (GuiSettingsStore, FileLocationAndDefaults)
+{
+    TestSupport::ScopedConfigHome home;
+    GuiSettings s;
+    s.initialise (ProductInfo {});
+
+    auto* file = s.getSettingsFile();
+    ASSERT_NE (file, nullptr);
+    ASSERT_EQ (file->getFile(), expectedSettingsFile (home));
+    ASSERT_TRUE (file->getFile().isAChildOf (home.getHomeFolder()));
+
+    EXPECT_FALSE (s.isGuiScaleAutoSaveEnabled());
+    EXPECT_EQ (s.getDefaultGuiScalePreset ("100"), "100");
+    EXPECT_FALSE (expectedSettingsFile (home).exists()) << "reading never creates the file";
+}
+
+TEST (GuiSettingsStore, WritesAreSavedAtOnce)
+{
+    TestSupport::ScopedConfigHome home;
+    GuiSettings s;
+    s.initialise (ProductInfo {});
+    ASSERT_EQ (s.getSettingsFile()->getFile(), expectedSettingsFile (home));
+
+    ASSERT_TRUE (s.setGuiScaleAutoSaveEnabled (true));
+    ASSERT_TRUE (expectedSettingsFile (home).existsAsFile());
+    ASSERT_TRUE (s.setDefaultGuiScalePreset (" 150 "));
+
+    {
+        GuiSettings other; // a second editor reads what the first one wrote
+        other.initialise (ProductInfo {});
+        EXPECT_TRUE (other.isGuiScaleAutoSaveEnabled());
+        EXPECT_EQ (other.getDefaultGuiScalePreset ("100"), "150");
+    }
+
+    ASSERT_TRUE (s.setDefaultGuiScalePreset ("75"));
+    ASSERT_TRUE (s.setGuiScaleAutoSaveEnabled (false));
+
+    const auto xml = juce::parseXML (expectedSettingsFile (home));
+    ASSERT_NE (xml, nullptr);
+    EXPECT_EQ (xml->getChildByAttribute ("name", "defaultGuiScalePreset")->getStringAttribute ("val"), "75");
+
+    GuiSettings later;
+    later.initialise (ProductInfo {});
+    EXPECT_FALSE (later.isGuiScaleAutoSaveEnabled());
+    EXPECT_EQ (later.getDefaultGuiScalePreset ("100"), "75") << "turning auto-save off keeps the last size";
+}
+
+TEST (GuiSettingsStore, StoredTextsAreNormalisedOnRead)
+{
+    const std::pair<const char*, const char*> cases[] {
+        { "  125  ", "125" }, { "fullscreen", "100" }, { "110", "100" }, { "75", "75" }, { "50", "50" },
+    };
+
+    for (const auto& [stored, read] : cases)
+    {
+        TestSupport::ScopedConfigHome home;
+        writeStoredScale (expectedSettingsFile (home), stored);
+
+        GuiSettings s;
+        s.initialise (ProductInfo {});
+        EXPECT_EQ (s.getDefaultGuiScalePreset ("100"), read) << '"' << stored << '"';
+    }
+}
+
+TEST (GuiSettingsStore, CorruptFileReadsAsDefaults)
+{
+    TestSupport::ScopedConfigHome home;
+    const auto file = expectedSettingsFile (home);
+    ASSERT_TRUE (file.getParentDirectory().createDirectory());
+
+    const char garbage[] { '\x00', '\x7f', '\xff', '<', 'P', 'R', '\x01', '>', '\xfe', '\x10' };
+    ASSERT_TRUE (file.replaceWithData (garbage, sizeof (garbage)));
+
+    GuiSettings s;
+    s.initialise (ProductInfo {});
+    EXPECT_FALSE (s.isGuiScaleAutoSaveEnabled());
+    EXPECT_EQ (s.getDefaultGuiScalePreset ("100"), "100");
+
+    // The store stays usable: a write replaces the damaged file.
+    ASSERT_TRUE (s.setDefaultGuiScalePreset ("125"));
+    GuiSettings other;
+    other.initialise (ProductInfo {});
+    EXPECT_EQ (other.getDefaultGuiScalePreset ("100"), "125");
+}
