@@ -11,6 +11,7 @@ packages=(
     libflac-dev libvorbis-dev libogg-dev
     libgtest-dev libbenchmark-dev
     xvfb xauth fonts-dejavu-core
+    locales
 )
 
 missing=()
@@ -23,4 +24,13 @@ if [ ${#missing[@]} -gt 0 ]; then
     [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
     "${sudo_cmd[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# One decimal-comma locale, so that the tests can show that stored states do not depend on
+# the host's numeric locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    sudo_cmd=()
+    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+    "${sudo_cmd[@]}" locale-gen >/dev/null
 fi

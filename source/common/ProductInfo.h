@@ -16,6 +16,13 @@ struct ProductInfo
     float minimumWidth = 500.0f;        ///< Smallest editor width in pixels.
     float maximumWidth = 1600.0f;       ///< Largest editor width in pixels.
 
-    /** The folder that holds the presets folder and the settings file of this version. */
+    /** The company, product and version levels, as a relative path. */
     juce::String getVersionFolderName() const { return companyFolder + "/" + productName + "/version_" + version; }
+
+    /** The per-user folder of this version, under the user's application data folder: it
+        holds the presets folder and the settings file. */
+    juce::File getUserVersionFolder() const
+    {
+        return juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory).getChildFile (getVersionFolderName());
+    }
 };

@@ -6,6 +6,14 @@ juce::PropertiesFile::Options GuiSettings::makeOptions (const ProductInfo& info)
     options.applicationName = info.productName;
     options.filenameSuffix = ".settings";
     options.folderName = info.getVersionFolderName();
+    options.osxLibrarySubFolder = "Application Support";
+
+   #if JUCE_LINUX || JUCE_BSD
+    // On Linux JUCE would put a per-user file in a visible folder of that name straight under
+    // the home folder. Keep it beside the presets in the user's configuration folder instead;
+    // an absolute folder name is used as it stands.
+    options.folderName = info.getUserVersionFolder().getFullPathName();
+   #endif
     options.commonToAllUsers = false;
     options.ignoreCaseOfKeyNames = false;
     options.doNotSave = false;

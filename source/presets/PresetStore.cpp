@@ -19,10 +19,7 @@ PresetStore::PresetStore (const ProductInfo& info) : product (info) {}
 
 juce::File PresetStore::getBaseFolder() const
 {
-    return juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory)
-        .getChildFile (product.companyFolder)
-        .getChildFile (product.productName)
-        .getChildFile ("version_" + product.version);
+    return product.getUserVersionFolder();
 }
 
 juce::File PresetStore::getPresetsFolder() const

@@ -1,4 +1,5 @@
 #include "presets/GuiSettings.h"
+#include "presets/PresetStore.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -7,15 +8,11 @@
 
 namespace
 {
-    // Where juce::PropertiesFile puts a per-user file on this system with our options: under
-    // the home folder on Linux, under the application data folder on Windows.
+    // The settings file sits in the same version folder as the presets folder, under the
+    // user's application data folder.
     juce::File expectedSettingsFile (const TestSupport::ScopedConfigHome& home)
     {
-       #if JUCE_LINUX || JUCE_BSD
-        return home.getHomeFolder().getChildFile ("CorvaneAudio/Orvel/version_2.0.0/Orvel.settings");
-       #else
         return home.getFolder().getChildFile ("CorvaneAudio/Orvel/version_2.0.0/Orvel.settings");
-       #endif
     }
 
     /** Writes a settings file by hand, as an earlier session (or a user) left it. */
@@ -69,6 +66,7 @@ TEST (GuiSettingsStore, FileLocationAndDefaults)
     ASSERT_NE (file, nullptr);
     ASSERT_EQ (file->getFile(), expectedSettingsFile (home));
     ASSERT_TRUE (file->getFile().isAChildOf (home.getHomeFolder()));
+    EXPECT_EQ (file->getFile().getParentDirectory(), PresetStore (ProductInfo {}).getPresetsFolder().getParentDirectory());
 
     EXPECT_FALSE (s.isGuiScaleAutoSaveEnabled());
     EXPECT_EQ (s.getDefaultGuiScalePreset ("100"), "100");
