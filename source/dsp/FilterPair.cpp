@@ -2,23 +2,23 @@
 
 void FilterPair::prepare()
 {
-    for (auto& f : filters)
-    {
-        *f.coefficients = Array { 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f };
-        f.reset();
-    }
+    // The first assignment reserves the normaliser's storage, so later coefficient
+    // changes on the audio thread never allocate.
+    setCoefficients ({ 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f });
+    reset();
 }
 
 void FilterPair::setCoefficients (const Array& values) noexcept
 {
-    for (auto& f : filters)
-        *f.coefficients = values;
+    normaliser = values;
+    const auto* raw = normaliser.getRawCoefficients();
+    std::copy (raw, raw + c.size(), c.begin());
 }
 
 void FilterPair::reset() noexcept
 {
-    for (auto& f : filters)
-        f.reset();
+    for (auto& s : state)
+        s = { 0.0f, 0.0f };
 }
 
 float FilterPair::limitFrequency (float frequency, double sampleRate) noexcept
