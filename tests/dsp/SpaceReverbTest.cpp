@@ -1,3 +1,4 @@
+#include "support/TestSupport.h"
 #include "dsp/SpaceReverb.h"
 
 #include <gtest/gtest.h>
@@ -7,17 +8,6 @@
 
 namespace
 {
-    juce::AudioBuffer<float> noise (int numChannels, int numSamples, unsigned seed)
-    {
-        std::mt19937 rng (seed);
-        std::uniform_real_distribution<float> dist (-0.5f, 0.5f);
-        juce::AudioBuffer<float> b (numChannels, numSamples);
-        for (int ch = 0; ch < numChannels; ++ch)
-            for (int i = 0; i < numSamples; ++i)
-                b.setSample (ch, i, dist (rng));
-        return b;
-    }
-
     // Constant-power mix law: dry 1 - 0.35 m, wet 0.45 m, both divided by their combined norm.
     struct Levels { double dry, wet; };
     Levels effectiveLevels (double mixPercent)
@@ -110,7 +100,7 @@ TEST (SpaceReverb, ZeroMixPassesTheInputUnchanged)
 
         for (int block = 0; block < 40; ++block)
         {
-            auto b = noise (numChannels, 512, 30u + (unsigned) block);
+            auto b = TestSupport::makeNoise (numChannels, 512, 30u + (unsigned) block);
             const auto in = b;
             reverb.process (b);
 
@@ -132,7 +122,7 @@ TEST (SpaceReverb, WiderBuffersPassUnchanged)
         reverb.prepare (48000.0);
         reverb.update (60.0f, 30.0f, 100.0f);
 
-        auto b = noise (numChannels, 4096, 40);
+        auto b = TestSupport::makeNoise (numChannels, 4096, 40);
         const auto in = b;
         reverb.process (b);
 

@@ -1,3 +1,4 @@
+#include "support/TestSupport.h"
 #include "dsp/StereoWidth.h"
 
 #include <gtest/gtest.h>
@@ -8,17 +9,6 @@
 
 namespace
 {
-    juce::AudioBuffer<float> noise (int numChannels, int numSamples, unsigned seed, float amplitude = 0.5f)
-    {
-        std::mt19937 rng (seed);
-        std::uniform_real_distribution<float> dist (-amplitude, amplitude);
-        juce::AudioBuffer<float> b (numChannels, numSamples);
-        for (int ch = 0; ch < numChannels; ++ch)
-            for (int i = 0; i < numSamples; ++i)
-                b.setSample (ch, i, dist (rng));
-        return b;
-    }
-
     void processInBlocks (StereoWidth& w, juce::AudioBuffer<float>& b, float width, int blockSize)
     {
         for (int start = 0; start < b.getNumSamples(); start += blockSize)
@@ -61,7 +51,7 @@ TEST (StereoWidth, UpToUnityWidthScalesTheSide)
     {
         StereoWidth w;
         w.prepare (48000.0, c.width);
-        auto b = noise (3, 2000, 5);
+        auto b = TestSupport::makeNoise (3, 2000, 5);
         const auto in = b;
         processInBlocks (w, b, c.width, 512);
 
@@ -92,7 +82,7 @@ TEST (StereoWidth, WideningAMonoSignalSynthesisesSideFromTheTaps)
         StereoWidth w;
         w.prepare (c.fs, c.width);
 
-        const auto in = noise (1, 3000, 9);
+        const auto in = TestSupport::makeNoise (1, 3000, 9);
         juce::AudioBuffer<float> b (2, in.getNumSamples());
         b.copyFrom (0, 0, in, 0, 0, in.getNumSamples());
         b.copyFrom (1, 0, in, 0, 0, in.getNumSamples());
@@ -131,7 +121,7 @@ TEST (StereoWidth, WideningFollowsTheSmoothedMidAndSideEnergies)
         StereoWidth w;
         w.prepare (fs, tc.width);
 
-        const auto source = noise (2, 24000, 21);
+        const auto source = TestSupport::makeNoise (2, 24000, 21);
         juce::AudioBuffer<float> in (2, source.getNumSamples());
         for (int i = 0; i < in.getNumSamples(); ++i)
         {
@@ -183,7 +173,7 @@ TEST (StereoWidth, MonoBufferPassesAndTheWidthHolds)
     StereoWidth w;
     w.prepare (48000.0, 100.0f);
 
-    auto mono = noise (1, 1024, 3);
+    auto mono = TestSupport::makeNoise (1, 1024, 3);
     const auto in = mono;
     w.process (mono, 0.0f);
 
@@ -234,14 +224,14 @@ TEST (StereoWidth, ResetClearsTheDelayLineAndJumpsToTheLimitedWidth)
     StereoWidth w;
     w.prepare (fs, 200.0f);
 
-    auto warm = noise (2, 2000, 4);
+    auto warm = TestSupport::makeNoise (2, 2000, 4);
     w.process (warm, 200.0f);
 
     w.reset (250.0f);
     EXPECT_EQ (w.getCurrentWidth(), 200.0f);
 
     // With an empty delay line the synthetic side is silent until the first tap is reached.
-    auto b = noise (1, 400, 8);
+    auto b = TestSupport::makeNoise (1, 400, 8);
     juce::AudioBuffer<float> stereo (2, b.getNumSamples());
     stereo.copyFrom (0, 0, b, 0, 0, b.getNumSamples());
     stereo.copyFrom (1, 0, b, 0, 0, b.getNumSamples());

@@ -1,3 +1,4 @@
+#include "support/TestSupport.h"
 #include "dsp/ToneEqualiser.h"
 #include "dsp/DeEsser.h"
 #include "dsp/ReferenceBiquad.h"
@@ -58,17 +59,6 @@ namespace
             case ToneEqualiser::numStages: break;
         }
         return s.airGain;
-    }
-
-    juce::AudioBuffer<float> noise (int numChannels, int numSamples, unsigned seed, float amplitude = 0.5f)
-    {
-        std::mt19937 rng (seed);
-        std::uniform_real_distribution<float> dist (-amplitude, amplitude);
-        juce::AudioBuffer<float> b (numChannels, numSamples);
-        for (int ch = 0; ch < numChannels; ++ch)
-            for (int i = 0; i < numSamples; ++i)
-                b.setSample (ch, i, dist (rng));
-        return b;
     }
 
     // Amplitude of the component at `frequency` over the given samples, by projection on a sine
@@ -171,7 +161,7 @@ TEST (ToneEqualiser, FiltersOnlyTheFirstTwoChannelsEachWithItsOwnMemory)
     }
 
     // A mono block is channel 0 alone, through the element-0 filters.
-    auto mono = noise (1, 2048, 1);
+    auto mono = TestSupport::makeNoise (1, 2048, 1);
     const auto monoIn = mono;
     eq.process (mono);
 
@@ -189,7 +179,7 @@ TEST (ToneEqualiser, FiltersOnlyTheFirstTwoChannelsEachWithItsOwnMemory)
 
     // Channel 1's filters were not touched by the mono block: on a four-channel block its
     // output equals that of an equaliser that never ran. Channels 2 and 3 pass unchanged.
-    auto quad = noise (4, 1024, 2);
+    auto quad = TestSupport::makeNoise (4, 1024, 2);
     const auto quadIn = quad;
     auto quadFresh = quad;
     eq.process (quad);
@@ -234,7 +224,7 @@ TEST (ToneEqualiser, CoefficientChangeKeepsTheFilterMemory)
                 ref[i].setCoefficients (design[i]);
         }
 
-        auto b = noise (1, 512, 10u + (unsigned) block);
+        auto b = TestSupport::makeNoise (1, 512, 10u + (unsigned) block);
         const auto in = b;
         eq.process (b);
 

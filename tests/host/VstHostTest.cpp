@@ -174,3 +174,46 @@ TEST_F (HostedOrvel, StateSavedByTheHostRestoresEveryParameterInANewInstance)
         EXPECT_EQ (text (*second, i), text (*first, i)) << params[i]->getName (100);
     }
 }
+
+TEST_F (HostedOrvel, SurvivesSuspendResumeAndASwitchToMono)
+{
+    auto p = load (44100.0, 256);
+    ASSERT_NE (p, nullptr);
+    juce::MidiBuffer midi;
+
+    const auto run = [&] (int channels, int blockSize, double rate)
+    {
+        p->prepareToPlay (rate, blockSize);
+
+        for (int b = 0; b < 40; ++b)
+        {
+            juce::AudioBuffer<float> buffer (channels, blockSize);
+
+            for (int ch = 0; ch < channels; ++ch)
+                for (int i = 0; i < blockSize; ++i)
+                    buffer.setSample (ch, i, 0.25f * (float) std::sin (0.03 * (b * blockSize + i)));
+
+            p->processBlock (buffer, midi);
+            ASSERT_TRUE (allFinite (buffer));
+
+            if (b == 39)
+                EXPECT_GT (buffer.getMagnitude (0, blockSize), 0.05f) << channels << " channels at " << rate;
+        }
+
+        p->releaseResources();
+    };
+
+    run (2, 256, 44100.0);
+
+    juce::AudioProcessor::BusesLayout mono;
+    mono.inputBuses.add (juce::AudioChannelSet::mono());
+    mono.outputBuses.add (juce::AudioChannelSet::mono());
+    ASSERT_TRUE (p->setBusesLayout (mono));
+    run (1, 128, 96000.0);
+
+    juce::AudioProcessor::BusesLayout stereo;
+    stereo.inputBuses.add (juce::AudioChannelSet::stereo());
+    stereo.outputBuses.add (juce::AudioChannelSet::stereo());
+    ASSERT_TRUE (p->setBusesLayout (stereo));
+    run (2, 512, 48000.0);
+}

@@ -23,13 +23,7 @@ namespace
         for (const auto& s : settings)
             p->setParameterValue (s.id, s.value);
 
-        const auto set = channels == 1 ? juce::AudioChannelSet::mono() : juce::AudioChannelSet::stereo();
-        juce::AudioProcessor::BusesLayout layout;
-        layout.inputBuses.add (set);
-        layout.outputBuses.add (set);
-        p->setBusesLayout (layout);
-        p->setRateAndBufferSizeDetails (rate, blockSize);
-        p->prepareToPlay (rate, blockSize);
+        TestSupport::prepare (*p, rate, blockSize, channels);
         return p;
     }
 

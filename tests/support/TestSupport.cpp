@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <cstdlib>
+#include <random>
 
 namespace TestSupport
 {
@@ -52,17 +53,35 @@ namespace TestSupport
         p.setParameterValue (id, value);
     }
 
-    std::unique_ptr<OrvelAudioProcessor> makePrepared (double sampleRate, int blockSize, int numChannels)
+    void prepare (OrvelAudioProcessor& p, double sampleRate, int blockSize, int numChannels)
     {
-        auto p = std::make_unique<OrvelAudioProcessor>();
         const auto set = numChannels == 1 ? juce::AudioChannelSet::mono() : juce::AudioChannelSet::stereo();
         juce::AudioProcessor::BusesLayout layout;
         layout.inputBuses.add (set);
         layout.outputBuses.add (set);
-        p->setBusesLayout (layout);
-        p->setRateAndBufferSizeDetails (sampleRate, blockSize);
-        p->prepareToPlay (sampleRate, blockSize);
+        p.setBusesLayout (layout);
+        p.setRateAndBufferSizeDetails (sampleRate, blockSize);
+        p.prepareToPlay (sampleRate, blockSize);
+    }
+
+    std::unique_ptr<OrvelAudioProcessor> makePrepared (double sampleRate, int blockSize, int numChannels)
+    {
+        auto p = std::make_unique<OrvelAudioProcessor>();
+        prepare (*p, sampleRate, blockSize, numChannels);
         return p;
+    }
+
+    juce::AudioBuffer<float> makeNoise (int numChannels, int numSamples, unsigned seed, float amplitude)
+    {
+        std::mt19937 rng (seed);
+        std::uniform_real_distribution<float> dist (-amplitude, amplitude);
+        juce::AudioBuffer<float> b (numChannels, numSamples);
+
+        for (int ch = 0; ch < numChannels; ++ch)
+            for (int i = 0; i < numSamples; ++i)
+                b.setSample (ch, i, dist (rng));
+
+        return b;
     }
 
     void process (OrvelAudioProcessor& p, juce::AudioBuffer<float>& buffer)

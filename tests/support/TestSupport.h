@@ -29,8 +29,14 @@ namespace TestSupport
     /** Sets a parameter from its real value through the processor. */
     void setParam (OrvelAudioProcessor& p, const char* id, float value);
 
+    /** Gives a processor a mono or stereo layout (1 or 2 channels) and prepares it. */
+    void prepare (OrvelAudioProcessor& p, double sampleRate, int blockSize, int numChannels = 2);
+
     /** A prepared processor with a given channel count (1 or 2). */
     std::unique_ptr<OrvelAudioProcessor> makePrepared (double sampleRate, int blockSize, int numChannels = 2);
+
+    /** Uniform white noise in [-amplitude, amplitude], reproducible from the seed. */
+    juce::AudioBuffer<float> makeNoise (int numChannels, int numSamples, unsigned seed, float amplitude = 0.5f);
 
     /** Processes one block in place. */
     void process (OrvelAudioProcessor& p, juce::AudioBuffer<float>& buffer);
