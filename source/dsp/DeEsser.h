@@ -34,9 +34,6 @@ public:
     /** Current detector level. */
     float getEnvelope() const noexcept { return envelope; }
 
-    /** Access for inspection. */
-    const FilterPair& getSideChain() const noexcept { return sideChain; }
-
 private:
     static float gainForFraction (float env, float a) noexcept
     {

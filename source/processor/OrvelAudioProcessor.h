@@ -77,7 +77,7 @@ public:
     float getParameterValue (const juce::String& parameterId) const;
 
     /** The whole state as a new, independent tree: parameters, preset record, saved size. */
-    juce::ValueTree captureState() const;
+    juce::ValueTree captureState();
 
     /** Puts a whole state back. With restorePresetInfo the preset record is taken from the
         tree too; the saved editor size always is. No audio block runs meanwhile. */
@@ -105,12 +105,8 @@ public:
     std::atomic<bool> savedWindowSizeSet { false };
     std::atomic<float> savedWindowWidth { 1200.0f }, savedWindowHeight { 600.0f };
 
-    /** The product record. */
-    const ProductInfo& getProductInfo() const noexcept { return productInfo; }
-
-    /** Capacity prepared for the working buffers. */
+    /** Samples per channel the working buffers were prepared for. */
     int getMaxBlockSamples() const noexcept { return maxBlockSamples; }
-    int getMaxChannels() const noexcept { return maxChannels; }
 
     /** Name of the current preset when none is set. */
     static constexpr const char* noPresetName = "Presets";

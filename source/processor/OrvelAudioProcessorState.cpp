@@ -55,9 +55,9 @@ namespace
     bool isUsableSize (float v) { return std::isfinite (v) && v > 0.0f; }
 }
 
-juce::ValueTree OrvelAudioProcessor::captureState() const
+juce::ValueTree OrvelAudioProcessor::captureState()
 {
-    auto state = const_cast<juce::AudioProcessorValueTreeState&> (parameters).copyState();
+    auto state = parameters.copyState();
 
     // The parameter tree rewrites a child's "value" only when its parameter moves. A child it
     // added for a missing entry, or one still holding a value the parameter clamped (700 Hz
