@@ -415,3 +415,31 @@ TEST (FrameTest, FirstBlocksFadeInOnceAndALaterPrepareDoesNotFadeAgain)
     EXPECT_EQ (again.front(), dry);
     EXPECT_EQ (again.back(), dry);
 }
+
+// Hosts flush parameters with empty process calls: no samples, or no channels at all.
+TEST (FrameTest, EmptyBlocksAreHarmless)
+{
+    ScopedConfigHome home;
+    auto p = makeConfigured (48000.0, 512, 2, {});
+    juce::MidiBuffer midi;
+
+    juce::AudioBuffer<float> tone = TestSupport::makeSine (2, 512, 1000.0, 48000.0, 0.5f);
+    p->processBlock (tone, midi);
+    const float levelAfterTone = p->getOutputLevel (0);
+    ASSERT_GT (levelAfterTone, 0.0f);
+
+    juce::AudioBuffer<float> noSamples (2, 0);
+    p->processBlock (noSamples, midi);
+    EXPECT_EQ (p->getOutputLevel (0), levelAfterTone) << "a block of no samples leaves the levels alone";
+
+    juce::AudioBuffer<float> noChannels (0, 512);
+    p->processBlock (noChannels, midi);
+    EXPECT_FLOAT_EQ (p->getOutputLevel (0), levelAfterTone * 0.92f) << "no channels measure as silence";
+
+    auto after = TestSupport::makeSine (2, 512, 1000.0, 48000.0, 0.5f);
+    p->processBlock (after, midi);
+
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < 512; ++i)
+            ASSERT_TRUE (std::isfinite (after.getSample (ch, i)));
+}
