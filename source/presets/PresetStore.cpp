@@ -1,4 +1,5 @@
 #include "presets/PresetStore.h"
+#include "common/SafeXml.h"
 
 namespace
 {
@@ -76,12 +77,7 @@ bool PresetStore::write (const juce::ValueTree& state, const juce::String& prese
 
 juce::ValueTree PresetStore::read (const juce::String& presetName) const
 {
-    const auto file = fileFor (presetName);
-
-    if (! file.existsAsFile())
-        return {};
-
-    if (const auto xml = juce::XmlDocument::parse (file))
+    if (const auto xml = SafeXml::parse (fileFor (presetName)))
         return juce::ValueTree::fromXml (*xml);
 
     return {};

@@ -1,4 +1,5 @@
 #include "processor/OrvelAudioProcessor.h"
+#include "common/SafeXml.h"
 
 #include <locale>
 #include <sstream>
@@ -18,6 +19,9 @@ namespace StateKeys
 
 namespace
 {
+    /** "VC2!" read as a little-endian number: the first four bytes of every state block. */
+    constexpr juce::uint32 stateMagicNumber = 0x21324356;
+
     /** True when a stored parameter value is a finite number, or a text that reads
         entirely as one. */
     bool isFiniteNumber (const juce::var& v)
@@ -138,10 +142,17 @@ void OrvelAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void OrvelAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    if (data == nullptr || sizeInBytes <= 8)
+    // The layout written by copyXmlToBinary: magic number, length, XML text. The text is
+    // parsed with a nesting limit, as a damaged block must never take the host down.
+    if (data == nullptr || sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != stateMagicNumber)
         return;
 
-    const auto xml = getXmlFromBinary (data, sizeInBytes);
+    const auto length = (int) juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
+
+    if (length <= 0)
+        return;
+
+    const auto xml = SafeXml::parse (juce::String::fromUTF8 (static_cast<const char*> (data) + 8, juce::jmin (sizeInBytes - 8, length)));
 
     if (xml == nullptr)
         return;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+/** Parsing of XML that comes from outside: host state blocks and preset files.
+
+    JUCE's parser and ValueTree::fromXml recurse once per nesting level, so a damaged or
+    malicious document nested some tens of thousands of levels deep would overflow the
+    stack and take the host down with it. Orvel's own documents are three levels deep;
+    anything nested deeper than maxDepth is refused before it reaches the parser.
+*/
+namespace SafeXml
+{
+    /** The deepest element nesting accepted. */
+    inline constexpr int maxDepth = 64;
+
+    /** The largest preset file read, in bytes; Orvel writes a few kilobytes. */
+    inline constexpr juce::int64 maxFileSize = 4 * 1024 * 1024;
+
+    /** True when no element in the text is nested deeper than maxDepth. Comments and
+        character data are not told apart from markup, which can only make the count higher. */
+    bool isNestingWithinLimit (const juce::String& text);
+
+    /** Parses a document, or returns nullptr when it is malformed or nested too deeply. */
+    std::unique_ptr<juce::XmlElement> parse (const juce::String& text);
+
+    /** Reads and parses a file, or returns nullptr when it cannot be read, is larger than
+        maxFileSize, is malformed or is nested too deeply. */
+    std::unique_ptr<juce::XmlElement> parse (const juce::File& file);
+}
