@@ -1,4 +1,5 @@
 #include "presets/GuiSettings.h"
+#include "common/SafeXml.h"
 
 juce::PropertiesFile::Options GuiSettings::makeOptions (const ProductInfo& info)
 {
@@ -28,11 +29,27 @@ void GuiSettings::initialise (const ProductInfo& info)
     product = info;
     properties.setStorageParameters (makeOptions (product));
     initialised = true;
+    fileChecked = false;
 }
 
 juce::PropertiesFile* GuiSettings::getSettingsFile()
 {
-    return initialised ? properties.getUserSettings() : nullptr;
+    if (! initialised)
+        return nullptr;
+
+    // JUCE parses the file when it first opens it. A file that no parser could read safely
+    // (far too large, or nested deep enough to overflow the stack) is left alone, and the
+    // store behaves as if there were no file at all.
+    if (! fileChecked)
+    {
+        fileChecked = true;
+        const auto file = makeOptions (product).getDefaultFile();
+
+        fileUsable = ! file.existsAsFile()
+                  || (file.getSize() <= SafeXml::maxFileSize && SafeXml::isNestingWithinLimit (file.loadFileAsString()));
+    }
+
+    return fileUsable ? properties.getUserSettings() : nullptr;
 }
 
 bool GuiSettings::isGuiScaleAutoSaveEnabled()

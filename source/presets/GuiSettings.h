@@ -42,5 +42,5 @@ public:
 private:
     ProductInfo product;
     juce::ApplicationProperties properties;
-    bool initialised = false;
+    bool initialised = false, fileChecked = false, fileUsable = true;
 };

@@ -141,3 +141,22 @@ TEST (GuiSettingsStore, CorruptFileReadsAsDefaults)
     other.initialise (ProductInfo {});
     EXPECT_EQ (other.getDefaultGuiScalePreset ("100"), "125");
 }
+
+TEST (GuiSettingsStore, FileNestedTooDeeplyIsLeftAloneAndReadsAsDefaults)
+{
+    TestSupport::ScopedConfigHome home;
+    const auto file = expectedSettingsFile (home);
+    ASSERT_TRUE (file.getParentDirectory().createDirectory());
+
+    // Deep enough to overflow the stack of a recursive parser.
+    const auto bomb = "<?xml version=\"1.0\"?>" + juce::String::repeatedString ("<PROPERTIES>", 200000);
+    ASSERT_TRUE (file.replaceWithText (bomb));
+
+    GuiSettings s;
+    s.initialise (ProductInfo {});
+    EXPECT_EQ (s.getSettingsFile(), nullptr);
+    EXPECT_FALSE (s.isGuiScaleAutoSaveEnabled());
+    EXPECT_EQ (s.getDefaultGuiScalePreset ("150"), "150");
+    EXPECT_FALSE (s.setDefaultGuiScalePreset ("75"));
+    EXPECT_EQ (file.loadFileAsString(), bomb) << "the file is not touched";
+}
