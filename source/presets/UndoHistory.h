@@ -42,6 +42,9 @@ public:
     /** Whether a transaction is open. */
     bool isTransactionOpen() const noexcept { return pending; }
 
+    /** Name of the step that undo would revert, or empty when there is none. */
+    juce::String getUndoDescription() const { return manager.getUndoDescription(); }
+
     /** Number of recorded steps (for inspection). */
     int getNumSteps() const { return manager.getNumberOfUnitsTakenUpByStoredCommands(); }
 
