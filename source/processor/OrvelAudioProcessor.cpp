@@ -1,4 +1,5 @@
 #include "processor/OrvelAudioProcessor.h"
+#include "editor/OrvelAudioProcessorEditor.h"
 #include "processor/ParameterLayout.h"
 #include "common/AudioHelpers.h"
 #include "dsp/LevelMeter.h"
@@ -73,7 +74,7 @@ bool OrvelAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) co
 
 juce::AudioProcessorEditor* OrvelAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor (*this);
+    return new OrvelAudioProcessorEditor (*this);
 }
 
 //==============================================================================

@@ -1,0 +1,106 @@
+// Measures what an open Orvel panel costs the host's message thread while the meters move.
+//
+// Usage (needs a display, e.g. under xvfb-run): orvel_panel_idle_load [seconds] [--uncached]
+//
+// The panel is put on the desktop in a window of its own. A second thread plays a tone whose
+// level rises and falls through the processor, in real time, so the meters keep moving as
+// they would in a session. The figure is the message thread's CPU time over the wall time.
+
+#include "editor/OrvelGUI.h"
+
+#include <atomic>
+#include <ctime>
+#include <iostream>
+#include <thread>
+
+namespace
+{
+    double threadCpuSeconds()
+    {
+        timespec t {};
+        clock_gettime (CLOCK_THREAD_CPUTIME_ID, &t);
+        return (double) t.tv_sec + (double) t.tv_nsec * 1.0e-9;
+    }
+
+    void playTone (OrvelAudioProcessor& processor, std::atomic<bool>& running)
+    {
+        constexpr double rate = 48000.0;
+        constexpr int block = 512;
+        juce::AudioBuffer<float> buffer (2, block);
+        juce::MidiBuffer midi;
+        double phase = 0.0, t = 0.0;
+        auto next = std::chrono::steady_clock::now();
+
+        while (running.load())
+        {
+            for (int i = 0; i < block; ++i, phase += 220.0 / rate, t += 1.0 / rate)
+            {
+                // The level swells between about -40 and -6 dBFS twice a second.
+                const double level = 0.01 + 0.49 * (0.5 + 0.5 * std::sin (juce::MathConstants<double>::twoPi * 2.0 * t));
+                const float s = (float) (level * std::sin (juce::MathConstants<double>::twoPi * phase));
+                buffer.setSample (0, i, s);
+                buffer.setSample (1, i, s);
+            }
+
+            processor.processBlock (buffer, midi);
+            next += std::chrono::microseconds ((int) (1.0e6 * block / rate));
+            std::this_thread::sleep_until (next);
+        }
+    }
+}
+
+int main (int argc, char** argv)
+{
+    const juce::ScopedJuceInitialiser_GUI juceInitialiser;
+    double seconds = 10.0;
+    bool cached = true;
+
+    for (int i = 1; i < argc; ++i)
+    {
+        const juce::String arg (argv[i]);
+        if (arg == "--uncached")
+            cached = false;
+        else if (arg.getDoubleValue() > 0.0)
+            seconds = arg.getDoubleValue();
+        else
+        {
+            std::cerr << "usage: orvel_panel_idle_load [seconds] [--uncached]\n";
+            return 2;
+        }
+    }
+
+    if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
+    {
+        std::cerr << "orvel_panel_idle_load: no display; run it under xvfb-run\n";
+        return 1;
+    }
+
+    OrvelAudioProcessor processor;
+    processor.setPlayConfigDetails (2, 2, 48000.0, 512);
+    processor.prepareToPlay (48000.0, 512);
+
+    OrvelGUI panel (processor);
+    panel.setPaintCachingEnabled (cached);
+    panel.setSize (1347, 662);
+    panel.addToDesktop (juce::ComponentPeer::windowIsTemporary);
+    panel.setVisible (true);
+
+    std::atomic<bool> running { true };
+    std::thread audio ([&] { playTone (processor, running); });
+
+    // Let the window appear and paint once before measuring.
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (500);
+
+    const double cpu0 = threadCpuSeconds();
+    const auto wall0 = juce::Time::getMillisecondCounterHiRes();
+    juce::MessageManager::getInstance()->runDispatchLoopUntil ((int) (seconds * 1000.0));
+    const double cpu = threadCpuSeconds() - cpu0;
+    const double wall = (juce::Time::getMillisecondCounterHiRes() - wall0) / 1000.0;
+
+    running = false;
+    audio.join();
+
+    std::cout << (cached ? "cached" : "uncached") << " panel: message thread " << juce::String (100.0 * cpu / wall, 2)
+              << " % of one core over " << juce::String (wall, 1) << " s\n";
+    return 0;
+}
