@@ -23,6 +23,10 @@ public:
     virtual bool deleteUserPreset (const juce::String& name) = 0;
     /** Gives a user preset a new name, never replacing another; true when it now has that name. */
     virtual bool renameUserPreset (const juce::String& oldName, const juce::String& newName) = 0;
+    /** The file a user preset of this name is read from and written to; it need not exist.
+        Two names that differ only in characters the file naming drops share one file, so
+        this, not the listed names, tells whether a save would replace an existing preset. */
+    virtual juce::File getUserPresetFile (const juce::String& name) const = 0;
     /** Name of the current preset; "Presets" when there is none. */
     virtual juce::String getCurrentPresetName() const = 0;
     /** The current preset's name as shown, followed by " *" when it has been modified. */

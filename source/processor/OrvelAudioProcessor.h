@@ -54,6 +54,7 @@ public:
     bool loadUserPreset (const juce::String& name) override;
     bool deleteUserPreset (const juce::String& name) override;
     bool renameUserPreset (const juce::String& oldName, const juce::String& newName) override;
+    juce::File getUserPresetFile (const juce::String& name) const override;
     juce::String getCurrentPresetName() const override;
     juce::String getPresetDisplayName() const override;
     bool isCurrentPresetUser() const override;

@@ -65,6 +65,11 @@ juce::StringArray OrvelAudioProcessor::getUserPresetNames() const
     return presetStore.listNames();
 }
 
+juce::File OrvelAudioProcessor::getUserPresetFile (const juce::String& name) const
+{
+    return presetStore.fileFor (name);
+}
+
 bool OrvelAudioProcessor::saveUserPreset (const juce::String& name)
 {
     if (! presetStore.write (captureState(), name))
