@@ -29,7 +29,7 @@ void GuiSettings::initialise (const ProductInfo& info)
     product = info;
     properties.setStorageParameters (makeOptions (product));
     initialised = true;
-    fileChecked = false;
+    opened = false;
 }
 
 juce::PropertiesFile* GuiSettings::getSettingsFile()
@@ -37,19 +37,30 @@ juce::PropertiesFile* GuiSettings::getSettingsFile()
     if (! initialised)
         return nullptr;
 
-    // JUCE parses the file when it first opens it. A file that no parser could read safely
-    // (far too large, or nested deep enough to overflow the stack) is left alone, and the
-    // store behaves as if there were no file at all.
-    if (! fileChecked)
-    {
-        fileChecked = true;
-        const auto file = makeOptions (product).getDefaultFile();
+    // JUCE parses the file whenever it is read. A file that no parser could read safely (far
+    // too large, or nested deep enough to overflow the stack) is left alone, and the store
+    // behaves as if there were no file at all. The check runs on every access because
+    // another instance, or the user, may replace the file at any time.
+    const auto file = makeOptions (product).getDefaultFile();
 
-        fileUsable = ! file.existsAsFile()
-                  || (file.getSize() <= SafeXml::maxFileSize && SafeXml::isNestingWithinLimit (file.loadFileAsString()));
+    if (file.existsAsFile()
+        && (file.getSize() > SafeXml::maxFileSize || ! SafeXml::isNestingWithinLimit (file.loadFileAsString())))
+        return nullptr;
+
+    auto* settingsFile = properties.getUserSettings();
+
+    // Every editor of this version shares the file. Read it again before each use, so that a
+    // value read or written here is never based on a copy that another editor has since
+    // changed: a write saves the whole file, and a stale copy would undo the other's change.
+    if (opened && settingsFile != nullptr)
+    {
+        settingsFile->clear();
+        settingsFile->reload();
+        settingsFile->setNeedsToBeSaved (false); // clearing marked it changed; nothing new is to be written
     }
 
-    return fileUsable ? properties.getUserSettings() : nullptr;
+    opened = true;
+    return settingsFile;
 }
 
 bool GuiSettings::isGuiScaleAutoSaveEnabled()

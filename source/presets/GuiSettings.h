@@ -17,7 +17,9 @@ public:
         opened on first use and only created when something is written. */
     void initialise (const ProductInfo& info);
 
-    /** The settings file, or nullptr before initialise() or when it cannot be opened. */
+    /** The settings file, freshly read from disk, or nullptr before initialise() or when it
+        cannot be opened safely. Each call reads the file again, so what it returns reflects
+        changes made meanwhile by another editor. */
     juce::PropertiesFile* getSettingsFile();
 
     /** Whether each picked display size is written as the default; false without a file. */
@@ -42,5 +44,5 @@ public:
 private:
     ProductInfo product;
     juce::ApplicationProperties properties;
-    bool initialised = false, fileChecked = false, fileUsable = true;
+    bool initialised = false, opened = false;
 };
