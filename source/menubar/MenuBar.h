@@ -188,7 +188,7 @@ public:
 private:
     using DialogResult = std::function<void (int result, const juce::String& fieldText)>;
 
-    struct DialogSpec
+    struct DialogContent
     {
         juce::String title, message;
         juce::MessageBoxIconType icon = juce::MessageBoxIconType::NoIcon;
@@ -199,7 +199,7 @@ private:
     };
 
     void showMenu (juce::PopupMenu menu, const juce::PopupMenu::Options& options, std::function<void (int)> onResult);
-    juce::AlertWindow* openDialog (const DialogSpec& spec, DialogResult onResult);
+    juce::AlertWindow* openDialog (const DialogContent& content, DialogResult onResult);
     void releaseDialog (juce::AlertWindow* dialog);
     juce::Component* findDialogHost();
     void confirmOverwrite (const juce::String& existingName, std::function<void()> onOverwrite);

@@ -175,14 +175,14 @@ void MenuBar::showSaveDialog()
     if (presettableProcessor == nullptr)
         return;
 
-    DialogSpec spec;
-    spec.title = "Save Preset";
-    spec.message = "Enter a name:";
-    spec.actionButton = "Save";
-    spec.hasNameField = true;
-    spec.nameFieldText = suggestPresetName();
+    DialogContent content;
+    content.title = "Save Preset";
+    content.message = "Enter a name:";
+    content.actionButton = "Save";
+    content.hasNameField = true;
+    content.nameFieldText = suggestPresetName();
 
-    openDialog (spec, [this] (int result, const juce::String& name)
+    openDialog (content, [this] (int result, const juce::String& name)
     {
         if (result == 1)
             savePreset (name);
@@ -222,13 +222,13 @@ void MenuBar::savePreset (const juce::String& name)
 
 void MenuBar::confirmOverwrite (const juce::String& existingName, std::function<void()> onOverwrite)
 {
-    DialogSpec spec;
-    spec.title = "Overwrite Preset?";
-    spec.message = "A preset named " + quoted (existingName) + " already exists.\nDo you want to overwrite it?";
-    spec.icon = juce::MessageBoxIconType::WarningIcon;
-    spec.actionButton = "Overwrite";
+    DialogContent content;
+    content.title = "Overwrite Preset?";
+    content.message = "A preset named " + quoted (existingName) + " already exists.\nDo you want to overwrite it?";
+    content.icon = juce::MessageBoxIconType::WarningIcon;
+    content.actionButton = "Overwrite";
 
-    openDialog (spec, [onOverwrite = std::move (onOverwrite)] (int result, const juce::String&)
+    openDialog (content, [onOverwrite = std::move (onOverwrite)] (int result, const juce::String&)
     {
         if (result == 1)
             onOverwrite();
@@ -240,13 +240,13 @@ void MenuBar::confirmDelete (const juce::String& name)
     if (presettableProcessor == nullptr)
         return;
 
-    DialogSpec spec;
-    spec.title = "Delete Preset?";
-    spec.message = "Are you sure you want to delete " + quoted (name) + "?";
-    spec.icon = juce::MessageBoxIconType::WarningIcon;
-    spec.actionButton = "Delete";
+    DialogContent content;
+    content.title = "Delete Preset?";
+    content.message = "Are you sure you want to delete " + quoted (name) + "?";
+    content.icon = juce::MessageBoxIconType::WarningIcon;
+    content.actionButton = "Delete";
 
-    openDialog (spec, [this, name] (int result, const juce::String&)
+    openDialog (content, [this, name] (int result, const juce::String&)
     {
         if (result == 1 && presettableProcessor->deleteUserPreset (name))
         {
@@ -261,14 +261,14 @@ void MenuBar::showRenameDialog (const juce::String& oldName)
     if (presettableProcessor == nullptr)
         return;
 
-    DialogSpec spec;
-    spec.title = "Rename Preset";
-    spec.message = "Enter a new name:";
-    spec.actionButton = "Rename";
-    spec.hasNameField = true;
-    spec.nameFieldText = oldName;
+    DialogContent content;
+    content.title = "Rename Preset";
+    content.message = "Enter a new name:";
+    content.actionButton = "Rename";
+    content.hasNameField = true;
+    content.nameFieldText = oldName;
 
-    openDialog (spec, [this, oldName] (int result, const juce::String& newName)
+    openDialog (content, [this, oldName] (int result, const juce::String& newName)
     {
         if (result == 1)
             renamePreset (oldName, newName);
@@ -338,13 +338,13 @@ void MenuBar::replaceByRename (const juce::String& oldName, const juce::String& 
 //==============================================================================
 void MenuBar::showSuccessMessage (const juce::String& title, const juce::String& message)
 {
-    DialogSpec spec;
-    spec.title = title;
-    spec.message = message;
-    spec.actionButton = "OK";
-    spec.hasCancel = false;
+    DialogContent content;
+    content.title = title;
+    content.message = message;
+    content.actionButton = "OK";
+    content.hasCancel = false;
 
-    auto* dialog = openDialog (spec, [] (int, const juce::String&) {});
+    auto* dialog = openDialog (content, [] (int, const juce::String&) {});
 
     // The timer may fire after the dialog was closed and deleted, or after the whole editor
     // went; it only holds a weak reference.
@@ -357,13 +357,13 @@ void MenuBar::showSuccessMessage (const juce::String& title, const juce::String&
 
 void MenuBar::showErrorMessage (const juce::String& title, const juce::String& message)
 {
-    DialogSpec spec;
-    spec.title = title;
-    spec.message = message;
-    spec.icon = juce::MessageBoxIconType::WarningIcon;
-    spec.actionButton = "OK";
-    spec.hasCancel = false;
-    openDialog (spec, [] (int, const juce::String&) {});
+    DialogContent content;
+    content.title = title;
+    content.message = message;
+    content.icon = juce::MessageBoxIconType::WarningIcon;
+    content.actionButton = "OK";
+    content.hasCancel = false;
+    openDialog (content, [] (int, const juce::String&) {});
 }
 
 //==============================================================================
@@ -393,18 +393,18 @@ void MenuBar::fitDialogToEditor (juce::AlertWindow& dialog)
     dialog.centreAroundComponent (reference, width, height);
 }
 
-juce::AlertWindow* MenuBar::openDialog (const DialogSpec& spec, DialogResult onResult)
+juce::AlertWindow* MenuBar::openDialog (const DialogContent& content, DialogResult onResult)
 {
-    auto dialog = std::make_unique<juce::AlertWindow> (spec.title, spec.message, spec.icon);
+    auto dialog = std::make_unique<juce::AlertWindow> (content.title, content.message, content.icon);
     auto* window = dialog.get();
     window->setLookAndFeel (&dialogLookAndFeel);
 
-    if (spec.hasNameField)
-        window->addTextEditor (presetNameField, spec.nameFieldText, "Preset Name:");
+    if (content.hasNameField)
+        window->addTextEditor (presetNameField, content.nameFieldText, "Preset Name:");
 
-    window->addButton (spec.actionButton, 1, juce::KeyPress (juce::KeyPress::returnKey));
+    window->addButton (content.actionButton, 1, juce::KeyPress (juce::KeyPress::returnKey));
 
-    if (spec.hasCancel)
+    if (content.hasCancel)
         window->addButton ("Cancel", 0, juce::KeyPress (juce::KeyPress::escapeKey));
 
     // Inside the editor the dialog can never open behind the host's window, and it goes

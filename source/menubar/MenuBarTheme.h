@@ -4,8 +4,7 @@
 
 /** Colours of the menu bar, its buttons, pop-up menus and dialogs, in one place. Everything
     under menubar/ that draws reads its colours from here and spells no colour of its own.
-    Colours are kept as an opaque RGB value plus an alpha from 0 to 255, the way the design
-    notes give them. */
+    Each colour is written as an opaque RGB value plus an alpha from 0 to 255. */
 namespace MenuBarTheme
 {
     /** An RGB value (0xRRGGBB) with an alpha from 0 to 255. */
