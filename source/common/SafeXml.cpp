@@ -1,5 +1,7 @@
 #include "common/SafeXml.h"
 
+#include <cstring>
+
 namespace SafeXml
 {
     bool isNestingWithinLimit (const juce::String& text)
@@ -55,9 +57,32 @@ namespace SafeXml
         return true;
     }
 
+    bool isReadableByJuceParser (const juce::String& text)
+    {
+        // JUCE's parser assumes valid UTF-8. A stray continuation byte reads as an ASCII
+        // character ("\xa6" as '&'), yet stepping back over it skips every continuation byte
+        // before it, so a few damaged bytes can keep the parser reading the same entity for
+        // ever while its output grows until memory runs out.
+        // (The raw length: JUCE's own byte count decodes, and stops early on such bytes.)
+        const auto* raw = text.toRawUTF8();
+
+        if (! juce::CharPointer_UTF8::isValidString (raw, (int) std::strlen (raw)))
+            return false;
+
+        // A hexadecimal character reference cut off by the end of the text ("&#x4") makes it
+        // read past the end.
+        const auto lastAmpersand = text.lastIndexOfChar ('&');
+
+        if (lastAmpersand < 0)
+            return true;
+
+        const auto tail = text.substring (lastAmpersand + 1);
+        return ! (tail.startsWithIgnoreCase ("#x") && tail.substring (2).containsOnly ("0123456789abcdefABCDEF"));
+    }
+
     std::unique_ptr<juce::XmlElement> parse (const juce::String& text)
     {
-        if (! isNestingWithinLimit (text))
+        if (! isReadableByJuceParser (text) || ! isNestingWithinLimit (text))
             return {};
 
         return juce::parseXML (text);

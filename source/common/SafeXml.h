@@ -7,7 +7,8 @@
     JUCE's parser and ValueTree::fromXml recurse once per nesting level, so a damaged or
     malicious document nested some tens of thousands of levels deep would overflow the
     stack and take the host down with it. Orvel's own documents are three levels deep;
-    anything nested deeper than maxDepth is refused before it reaches the parser.
+    anything nested deeper than maxDepth is refused before it reaches the parser. So is text
+    that the parser misreads: invalid UTF-8, and a character reference cut off by the end.
 */
 namespace SafeXml
 {
@@ -21,7 +22,12 @@ namespace SafeXml
         character data are not told apart from markup, which can only make the count higher. */
     bool isNestingWithinLimit (const juce::String& text);
 
-    /** Parses a document, or returns nullptr when it is malformed or nested too deeply. */
+    /** False for text that sends JUCE's parser astray: text that is not valid UTF-8, or that
+        ends inside a hexadecimal character reference. */
+    bool isReadableByJuceParser (const juce::String& text);
+
+    /** Parses a document, or returns nullptr when it is malformed, unreadable for JUCE's
+        parser or nested too deeply. */
     std::unique_ptr<juce::XmlElement> parse (const juce::String& text);
 
     /** Reads and parses a file, or returns nullptr when it cannot be read, is larger than

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 // Documents from outside are refused before parsing when they nest deeper than any state
 // Orvel writes; JUCE's recursive parser would otherwise overflow the stack.
 
@@ -86,4 +88,38 @@ TEST (SafeXml, DeeplyNestedStateBlockAndPresetFileAreRefusedWithoutHarm)
 
     EXPECT_FLOAT_EQ (p.getParameterValue ("width"), 150.0f);
     EXPECT_EQ (p.getCurrentPresetName(), "Presets");
+}
+
+// Text that JUCE's parser misreads is refused before it gets there: a few damaged bytes kept it
+// looping over the same entity until memory ran out, or reading past the end of the text.
+TEST (SafeXml, TextThatJucesParserMisreadsIsRefused)
+{
+    const auto bytes = [] (const char* raw) { return juce::String::fromUTF8 (raw, (int) std::strlen (raw)); };
+
+    struct Case { const char* name; juce::String text; bool accepted; };
+    const Case cases[] {
+        { "stray continuation bytes read as '#' and '&'", bytes ("<a b=\"\xd7\x8d\xa3\xa6\"/>"), false },
+        { "a lone continuation byte", bytes ("<a b=\"x\x80y\"/>"), false },
+        { "a multi-byte character cut off by the end", bytes ("<a b=\"\xe2\x82"), false },
+        { "a hexadecimal reference cut off in text", "<a>&#x", false },
+        { "a hexadecimal reference cut off in an attribute", "<a b=\"1&#X4f", false },
+        { "valid non-ASCII text", bytes ("<a b=\"Stimme \xc3\xa9\xe2\x82\xac\"/>"), true },
+        { "complete references", "<a b=\"&#x41;&#66;&amp;\">&#x43;</a>", true },
+    };
+
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ (SafeXml::isReadableByJuceParser (c.text), c.accepted) << c.name;
+        EXPECT_EQ (SafeXml::parse (c.text) != nullptr, c.accepted) << c.name;
+    }
+
+    // Through the host's state call: the looping bytes inside a real state block change nothing.
+    OrvelAudioProcessor p;
+    p.setParameterValue ("width", 150.0f);
+    auto xml = p.captureState().toXmlString (juce::XmlElement::TextFormat().singleLine());
+    xml = xml.replace ("Presets", bytes ("Pre\xd7\x8d\xa3\xa6sets"));
+    p.setParameterValue ("width", 80.0f);
+    const auto block = stateBlockOf (xml);
+    p.setStateInformation (block.getData(), (int) block.getSize());
+    EXPECT_FLOAT_EQ (p.getParameterValue ("width"), 80.0f);
 }
