@@ -15,6 +15,9 @@
 
 namespace
 {
+    // JUCE installs its X error handlers only for an application; an absent one is enough.
+    juce::JUCEApplicationBase* createNoApplication() { return nullptr; }
+
     double threadCpuSeconds()
     {
         timespec t {};
@@ -51,6 +54,7 @@ namespace
 
 int main (int argc, char** argv)
 {
+    juce::JUCEApplicationBase::createInstance = &createNoApplication;
     const juce::ScopedJuceInitialiser_GUI juceInitialiser;
     double seconds = 10.0;
     bool cached = true;

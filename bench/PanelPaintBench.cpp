@@ -26,8 +26,24 @@ namespace
             benchmark::DoNotOptimize (image.getPixelAt (10, 10));
         }
     }
+
+    void paintMeter (benchmark::State& state)
+    {
+        float level = 0.25f;
+        MeterComponent meter ([&level] { return level; }, [&level] { return level * 0.9f; }, "Input", 12.0f);
+        meter.setSize (103, 238);
+        juce::Image image (juce::Image::ARGB, meter.getWidth(), meter.getHeight(), true);
+
+        for (auto _ : state)
+        {
+            juce::Graphics g (image);
+            meter.paintEntireComponent (g, true);
+            benchmark::DoNotOptimize (image.getPixelAt (10, 10));
+        }
+    }
 }
 
+BENCHMARK (paintMeter)->Unit (benchmark::kMicrosecond);
 BENCHMARK_CAPTURE (paintPanel, everything_drawn, false)->Unit (benchmark::kMillisecond);
 BENCHMARK_CAPTURE (paintPanel, artwork_cached, true)->Unit (benchmark::kMillisecond);
 

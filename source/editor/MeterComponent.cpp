@@ -54,67 +54,183 @@ juce::Colour MeterComponent::levelColour (float d) noexcept
     return C::levelLow;
 }
 
-void MeterComponent::paint (juce::Graphics& g)
+void MeterComponent::setUnderlaySource (UnderlaySource source)
 {
-    namespace C = EditorTheme::Meter;
-    const float w = (float) getWidth(), h = (float) getHeight();
+    underlaySource = std::move (source);
+    underlay = {};
 
+    // The copied underlay covers every pixel, so nothing beneath needs painting.
+    setOpaque (underlaySource != nullptr);
+}
+
+void MeterComponent::resized()
+{
+    underlay = {};
+
+    // The scale numbers never change for a size: lay their glyphs out once, exactly as
+    // Graphics::drawText would on every paint.
+    const float h = (float) getHeight();
+    const auto font = EditorTheme::font (juce::jmax (0.036f * h, 8.0f));
+
+    for (int b = 0; b < 2; ++b)
+    {
+        const auto bar = makeBar (b);
+        for (size_t i = 0; i < std::size (ticks); ++i)
+        {
+            const auto area = juce::Rectangle<int> ((int) std::round (bar.wx),
+                                                    (int) std::round (bar.yFor (ticks[i].decibels, maximumDecibels) - 0.012f * h),
+                                                    (int) std::round (bar.ww), (int) std::round (0.028f * h)).toFloat();
+            auto& glyphs = scaleNumbers[(size_t) b][i];
+            glyphs.clear();
+            glyphs.addCurtailedLineOfText (font, juce::String ((int) ticks[i].decibels), 0.0f, 0.0f, area.getWidth(), false);
+            glyphs.justifyGlyphs (0, glyphs.getNumGlyphs(), area.getX(), area.getY(), area.getWidth(), area.getHeight(),
+                                  juce::Justification::centred);
+        }
+    }
+}
+
+float MeterComponent::Bar::yFor (float decibels, float maxDb) const
+{
+    return bottom + (top - bottom) * scalePosition (decibels, maxDb);
+}
+
+MeterComponent::Bar MeterComponent::makeBar (int index) const
+{
+    const float w = (float) getWidth(), h = (float) getHeight();
     const float bw = 0.29f * w;
     const float tw = 2.0f * bw + 0.12f * w;
     const float x1 = w * 0.5f - tw * 0.5f;
-    const float x2 = x1 + bw + 0.12f * w;
+    const float x = index == 0 ? x1 : x1 + bw + 0.12f * w;
+
+    Bar bar;
+    bar.bounds = { x, 0.085f * h, bw, 0.84f * h };
+    const float inset = 0.08f * bw;
+    bar.wx = x + inset;
+    bar.wy = bar.bounds.getY() + inset;
+    bar.ww = juce::jmax (0.0f, bw - 2.0f * inset);
+    bar.wh = juce::jmax (0.0f, bar.bounds.getHeight() - 2.0f * inset);
+    bar.top = bar.wy;
+    bar.bottom = bar.wy + bar.wh;
+    return bar;
+}
+
+void MeterComponent::paint (juce::Graphics& g)
+{
+    lastLeft = readLeftLevel();
+    lastRight = readRightLevel();
+
+    // The unchanging parts come from the parent's image when it offers one. The copy is
+    // exact at a pixel scale of 1; at other scales the image only stands in for what lies
+    // beneath, and the parts themselves are drawn sharp over it.
+    if (underlaySource != nullptr)
+    {
+        if (underlay.isNull())
+            underlay = underlaySource();
+
+        g.drawImageAt (underlay, 0, 0);
+
+        if (g.getInternalContext().getPhysicalPixelScaleFactor() != 1.0f)
+            paintUnderlay (g);
+    }
+    else
+    {
+        paintUnderlay (g);
+    }
+
+    // The left bar's glow stops well short of the right bar's case, so drawing both cases
+    // before either level gives the same pixels as drawing bar after bar.
+    drawLevel (g, makeBar (0), lastLeft);
+    drawLevel (g, makeBar (1), lastRight);
+}
+
+void MeterComponent::paintUnderlay (juce::Graphics& g) const
+{
+    namespace C = EditorTheme::Meter;
+    const float w = (float) getWidth(), h = (float) getHeight();
+    const float tw = 2.0f * 0.29f * w + 0.12f * w;
 
     g.setColour (active ? C::titleActive : C::titleInactive);
     g.setFont (EditorTheme::font (0.05f * h, true));
-    g.drawText (title, juce::roundToInt (x1), 0, juce::roundToInt (tw), juce::roundToInt (0.085f * h),
+    g.drawText (title, juce::roundToInt (w * 0.5f - tw * 0.5f), 0, juce::roundToInt (tw), juce::roundToInt (0.085f * h),
                 juce::Justification::centredTop, true);
 
-    lastLeft = readLeftLevel();
-    lastRight = readRightLevel();
-    drawBar (g, { x1, 0.085f * h, bw, 0.84f * h }, lastLeft);
-    drawBar (g, { x2, 0.085f * h, bw, 0.84f * h }, lastRight);
+    drawCase (g, makeBar (0));
+    drawCase (g, makeBar (1));
 }
 
-void MeterComponent::drawBar (juce::Graphics& g, juce::Rectangle<float> bar, float level) const
+void MeterComponent::drawCase (juce::Graphics& g, const Bar& bar) const
 {
     namespace C = EditorTheme::Meter;
-    const float x = bar.getX(), y = bar.getY(), bw = bar.getWidth(), bh = bar.getHeight();
-    const float d = decibelsForLevel (level, maximumDecibels);
+    const float x = bar.bounds.getX(), y = bar.bounds.getY(), bw = bar.bounds.getWidth(), bh = bar.bounds.getHeight();
 
-    const float inset = 0.08f * bw;
-    const float wx = x + inset, wy = y + inset;
-    const float ww = juce::jmax (0.0f, bw - 2.0f * inset), wh = juce::jmax (0.0f, bh - 2.0f * inset);
-    const float top = wy, bottom = wy + wh;
-    auto yFor = [&] (float db) { return bottom + (top - bottom) * scalePosition (db, maximumDecibels); };
-
-    // Case.
     g.setGradientFill (juce::ColourGradient (C::caseTop, x, y, C::caseBottom, x, y + bh, false));
-    g.fillRoundedRectangle (bar, 0.24f * bw);
+    g.fillRoundedRectangle (bar.bounds, 0.24f * bw);
     g.setColour (C::caseInner);
     g.fillRoundedRectangle (x + 0.04f * bw, y + 0.04f * bw, juce::jmax (0.0f, bw - 0.08f * bw),
                             juce::jmax (0.0f, bh - 0.08f * bw), 0.2f * bw);
     g.setColour (C::caseOutline);
-    g.drawRoundedRectangle (bar, 0.24f * bw, 1.1f);
+    g.drawRoundedRectangle (bar.bounds, 0.24f * bw, 1.1f);
 
-    // Well.
-    g.setGradientFill (juce::ColourGradient (C::wellTop, wx + ww * 0.5f, top, C::wellBottom, wx + ww * 0.5f, bottom, false));
-    g.fillRoundedRectangle (wx, wy, ww, wh, 0.18f * ww);
+    g.setGradientFill (juce::ColourGradient (C::wellTop, bar.wx + bar.ww * 0.5f, bar.top,
+                                             C::wellBottom, bar.wx + bar.ww * 0.5f, bar.bottom, false));
+    g.fillRoundedRectangle (bar.wx, bar.wy, bar.ww, bar.wh, 0.18f * bar.ww);
 
-    const float tickWidth = ww - 2.0f;
+    const float tickWidth = bar.ww - 2.0f;
     if (tickWidth > 0.0f)
     {
         for (const auto& tick : ticks)
         {
             g.setColour (active ? (tick.major ? C::majorTick : C::minorTick)
                                 : (tick.major ? C::majorTickInactive : C::minorTickInactive));
-            g.fillRect (wx + 1.0f, std::round (yFor (tick.decibels)), tickWidth, 1.0f);
+            g.fillRect (bar.wx + 1.0f, std::round (bar.yFor (tick.decibels, maximumDecibels)), tickWidth, 1.0f);
         }
     }
+}
 
-    // Level.
-    float levelTop = juce::jlimit (top, bottom, yFor (d));
-    if (level > silenceLevel && bottom - levelTop < 2.0f)
-        levelTop = bottom - 2.0f;
+float MeterComponent::fillTop (const Bar& bar, float level) const
+{
+    // Any audible level shows at least two pixels of fill.
+    const float top = juce::jlimit (bar.top, bar.bottom, bar.yFor (decibelsForLevel (level, maximumDecibels), maximumDecibels));
+    return level > silenceLevel && bar.bottom - top < 2.0f ? bar.bottom - 2.0f : top;
+}
+
+juce::RectangleList<int> MeterComponent::getMovedLevelAreas() const
+{
+    const float now[] { readLeftLevel(), readRightLevel() };
+    const float drawn[] { lastLeft, lastRight };
+    juce::RectangleList<int> areas;
+
+    for (int b = 0; b < 2; ++b)
+    {
+        const auto same = [] (float x, float y) { return x == y || (! (x > silenceLevel) && ! (y > silenceLevel)); };
+        if (same (now[b], drawn[b]))
+            continue;
+
+        // Everything a level draws lies between the higher of the two fill tops (less the
+        // level line) and the well's bottom, and sideways within the wide glow. The fill's
+        // highlight spans the whole fill, so the area reaches down to the bottom.
+        const auto bar = makeBar (b);
+        const float lineHeight = juce::jmax (0.01f * bar.wh, 2.0f);
+        const float top = juce::jmin (fillTop (bar, now[b]), fillTop (bar, drawn[b])) - lineHeight - 2.0f;
+        const juce::Rectangle<float> area (bar.wx - 0.34f * bar.ww - 2.0f, top, 1.68f * bar.ww + 4.0f, bar.bottom + 2.0f - top);
+        areas.add (area.getSmallestIntegerContainer());
+    }
+
+    return areas;
+}
+
+void MeterComponent::repaintMovedLevels()
+{
+    for (const auto& area : getMovedLevelAreas())
+        repaint (area);
+}
+
+void MeterComponent::drawLevel (juce::Graphics& g, const Bar& bar, float level) const
+{
+    namespace C = EditorTheme::Meter;
+    const float wx = bar.wx, ww = bar.ww, wh = bar.wh, top = bar.top, bottom = bar.bottom;
+    const float d = decibelsForLevel (level, maximumDecibels);
+    const float levelTop = fillTop (bar, level);
     const float fh = bottom - levelTop;
 
     if (active && fh > 0.0f)
@@ -152,14 +268,13 @@ void MeterComponent::drawBar (juce::Graphics& g, juce::Rectangle<float> bar, flo
     g.fillRoundedRectangle (gx, gy, 0.22f * ww, 0.92f * wh, 0.055f * ww);
 
     // Scale numbers, inside the well, over the fill.
-    const float h = (float) getHeight();
-    g.setFont (EditorTheme::font (juce::jmax (0.036f * h, 8.0f)));
-    for (const auto& tick : ticks)
+    const auto& numbers = scaleNumbers[bar.bounds.getX() < (float) getWidth() * 0.5f ? 0 : 1];
+    for (size_t i = 0; i < std::size (ticks); ++i)
     {
-        auto colour = tick.major ? C::majorNumber : C::minorNumber;
+        const auto colour = ticks[i].major ? C::majorNumber : C::minorNumber;
         g.setColour (active ? colour : colour.withAlpha ((juce::uint8) 87));
-        g.drawText (juce::String ((int) tick.decibels),
-                    (int) std::round (wx), (int) std::round (yFor (tick.decibels) - 0.012f * h),
-                    (int) std::round (ww), (int) std::round (0.028f * h), juce::Justification::centred, false);
+
+        if (g.clipRegionIntersects (numbers[i].getBoundingBox (0, -1, true).getSmallestIntegerContainer().expanded (1)))
+            numbers[i].draw (g);
     }
 }

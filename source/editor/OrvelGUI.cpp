@@ -164,6 +164,7 @@ OrvelGUI::OrvelGUI (OrvelAudioProcessor& p)
 
     updateValueTexts();
     updateSectionStates();
+    installMeterBackgrounds();
     setOpaque (true);
     startTimer (refreshIntervalMs);
 }
@@ -289,12 +290,9 @@ void OrvelGUI::refresh()
 
     for (auto* meter : { &inputMeter, &outputMeter })
     {
-        // A meter whose levels have not moved (or that shows silence either way) keeps its pixels.
-        auto same = [] (float a, float b) { return a == b || (a <= 0.000001f && b <= 0.000001f); };
-        const bool moved = ! same (meter->readLeftLevel(), meter->getLastLeftLevel())
-                        || ! same (meter->readRightLevel(), meter->getLastRightLevel());
-
-        if (moved || ! paintCaching)
+        if (paintCaching)
+            meter->repaintMovedLevels();
+        else
             meter->repaint();
     }
 }
@@ -308,6 +306,7 @@ void OrvelGUI::setPaintCachingEnabled (bool shouldCache)
 {
     paintCaching = shouldCache;
     artworkCache = {};
+    installMeterBackgrounds();
     repaint();
 }
 

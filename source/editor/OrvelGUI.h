@@ -111,6 +111,8 @@ private:
     void layOutDials();
 
     void paintArtwork (juce::Graphics& g, const GroupStates& states);
+    const juce::Image& getArtwork();
+    void installMeterBackgrounds();
     void drawSectionPanel (juce::Graphics& g, const SectionArea& area, bool active) const;
     void drawGroupFrame (juce::Graphics& g, const juce::String& title, juce::Rectangle<float> area,
                          float fontHeight, float corner, float thickness) const;

@@ -30,28 +30,54 @@ namespace
 
 void OrvelGUI::paint (juce::Graphics& g)
 {
-    const auto states = statesShown ? shownStates : readGroupStates();
-
     // The artwork changes only with the size and the section states. Drawn once into an
     // image, each later paint is a copy. Only at a pixel scale of 1, where the copy is exact.
     const bool exactCopy = g.getInternalContext().getPhysicalPixelScaleFactor() == 1.0f;
 
     if (! paintCaching || ! exactCopy || getWidth() <= 0 || getHeight() <= 0)
-    {
-        paintArtwork (g, states);
-        return;
-    }
+        paintArtwork (g, statesShown ? shownStates : readGroupStates());
+    else
+        g.drawImageAt (getArtwork(), 0, 0);
+}
+
+const juce::Image& OrvelGUI::getArtwork()
+{
+    const auto states = statesShown ? shownStates : readGroupStates();
 
     if (artworkCache.isNull() || artworkCache.getWidth() != getWidth() || artworkCache.getHeight() != getHeight()
         || cachedStates != states)
     {
-        artworkCache = juce::Image (juce::Image::ARGB, getWidth(), getHeight(), true);
+        // Opaque, so that copying from it is a plain copy rather than a blend.
+        artworkCache = juce::Image (juce::Image::RGB, juce::jmax (1, getWidth()), juce::jmax (1, getHeight()), true);
         juce::Graphics cacheGraphics (artworkCache);
         paintArtwork (cacheGraphics, states);
+
+        // The meters' unchanging parts go into the same image, drawn in place exactly as the
+        // meters would draw them, so that a meter can copy them instead of drawing them.
+        for (auto* meter : { &inputMeter, &outputMeter })
+        {
+            const juce::Graphics::ScopedSaveState saved (cacheGraphics);
+            cacheGraphics.setOrigin (meter->getPosition());
+            cacheGraphics.reduceClipRegion (meter->getLocalBounds());
+            meter->paintUnderlay (cacheGraphics);
+            meter->invalidateCache();
+        }
+
         cachedStates = states;
     }
 
-    g.drawImageAt (artworkCache, 0, 0);
+    return artworkCache;
+}
+
+void OrvelGUI::installMeterBackgrounds()
+{
+    for (auto* meter : { &inputMeter, &outputMeter })
+    {
+        if (paintCaching)
+            meter->setUnderlaySource ([this, meter] { return getArtwork().getClippedImage (meter->getBounds()); });
+        else
+            meter->setUnderlaySource (nullptr);
+    }
 }
 
 void OrvelGUI::paintArtwork (juce::Graphics& g, const GroupStates& states)

@@ -96,3 +96,33 @@ TEST (Meter, FillIsGreenAtTheBottomAndRedOnlyNearTheTop)
     EXPECT_GT (high.getRed(), 200) << high.toDisplayString (true);
     EXPECT_LT (high.getGreen(), 140) << high.toDisplayString (true);
 }
+
+TEST (Meter, RepaintsCoverEveryPixelAMovedLevelChanges)
+{
+    // From one level to the next: louder, quieter, across colour thresholds, from and to silence.
+    const std::pair<float, float> moves[] { { 0.1f, 0.5f }, { 0.5f, 0.1f }, { 0.3f, 0.8f }, { 1.2f, 0.9f },
+                                            { 0.0f, 0.00001f }, { 0.02f, 0.0f }, { 4.0f, 0.001f } };
+
+    for (const auto& [from, to] : moves)
+    {
+        FixedMeter m (from);
+        const auto before = m.render();  // what is on screen, and the levels last drawn
+        m.value = to;
+        const auto areas = m.meter.getMovedLevelAreas();
+        const auto after = m.render();
+
+        int outside = 0;
+        for (int y = 0; y < before.getHeight(); ++y)
+            for (int x = 0; x < before.getWidth(); ++x)
+                if (before.getPixelAt (x, y) != after.getPixelAt (x, y) && ! areas.containsPoint ({ x, y }))
+                    ++outside;
+
+        EXPECT_FALSE (areas.isEmpty()) << from << " -> " << to;
+        EXPECT_EQ (outside, 0) << from << " -> " << to;
+    }
+
+    // A level that did not move repaints nothing.
+    FixedMeter still (0.25f);
+    still.render();
+    EXPECT_TRUE (still.meter.getMovedLevelAreas().isEmpty());
+}

@@ -45,6 +45,14 @@ TEST_F (PanelFixture, TitleTextReallyRenders)
 
 TEST_F (PanelFixture, CachedPaintingDrawsTheSamePixels)
 {
+    // Levels on both meters, and one section off.
+    TestSupport::prepare (processor, 48000.0, 512);
+    for (int block = 0; block < 40; ++block)
+    {
+        auto tone = TestSupport::makeSine (2, 512, 440.0, 48000.0, 0.3f);
+        TestSupport::process (processor, tone);
+    }
+    ASSERT_GT (processor.getOutputLevel (0), 0.01f);
     TestSupport::setParam (processor, "compBypass", 1.0f);
 
     for (const auto size : { juce::Point<int> (1347, 662), juce::Point<int> (674, 331) })
@@ -62,10 +70,15 @@ TEST_F (PanelFixture, CachedPaintingDrawsTheSamePixels)
         EXPECT_EQ (countDifferentPixels (direct, cached), 0) << size.x;
     }
 
-    // A state change reaches the cached artwork too (the Compression title dims).
-    TestSupport::setParam (processor, "compBypass", 0.0f);
-    panel->refresh();
-    const auto cached = render();
-    panel->setPaintCachingEnabled (false);
-    EXPECT_EQ (countDifferentPixels (render(), cached), 0);
+    // A state change reaches the cached artwork too: the Compression title lights, and the
+    // meters, whose kept images include the panel beneath, go dark with the main bypass.
+    for (const auto& [id, value] : { std::pair ("compBypass", 0.0f), std::pair ("mainBypass", 1.0f) })
+    {
+        TestSupport::setParam (processor, id, value);
+        panel->refresh();
+        const auto cached = render();
+        panel->setPaintCachingEnabled (false);
+        EXPECT_EQ (countDifferentPixels (render(), cached), 0) << id;
+        panel->setPaintCachingEnabled (true);
+    }
 }
