@@ -22,7 +22,7 @@ set(_orvel_patch_dir "${CMAKE_CURRENT_LIST_DIR}/juce-patches")
 set(_orvel_juce_out "${CMAKE_BINARY_DIR}/juce-patched")
 set(_orvel_juce_stage "${CMAKE_BINARY_DIR}/juce-patched-stage")
 
-file(GLOB _orvel_juce_patches "${_orvel_patch_dir}/*.patch")
+file(GLOB _orvel_juce_patches CONFIGURE_DEPENDS "${_orvel_patch_dir}/*.patch")
 list(SORT _orvel_juce_patches)
 if(NOT _orvel_juce_patches)
     message(FATAL_ERROR "No patches in ${_orvel_patch_dir}")
@@ -39,6 +39,14 @@ foreach(_patch IN LISTS _orvel_juce_patches)
     set_property(DIRECTORY "${CMAKE_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${_patch}")
 endforeach()
 list(REMOVE_DUPLICATES _orvel_juce_files)
+
+# Only the VST3 target sees the copies: through the wrapper module's own sources, or through
+# its include path. A patched source file of another module would silently do nothing.
+foreach(_file IN LISTS _orvel_juce_files)
+    if(NOT _file MATCHES "^juce_audio_plugin_client/" AND NOT _file MATCHES "\\.h$")
+        message(FATAL_ERROR "cmake/juce-patches/ can patch the VST3 client module and headers only, not ${_file}")
+    endif()
+endforeach()
 
 # Patch fresh copies in a staging folder. JUCE's sources have CRLF line ends; the copies and
 # the patches use LF, so that the patches read as plain text.
