@@ -1,12 +1,13 @@
 // Measures what an open Orvel panel costs the host's message thread while the meters move.
 //
-// Usage (needs a display, e.g. under xvfb-run): orvel_panel_idle_load [seconds] [--uncached]
+// Usage (needs a display, e.g. under xvfb-run): orvel_panel_idle_load [seconds] [--uncached] [--editor]
 //
-// The panel is put on the desktop in a window of its own. A second thread plays a tone whose
+// The panel (or with --editor the whole editor, menu bar included) is put on the desktop in a
+// window of its own. A second thread plays a tone whose
 // level rises and falls through the processor, in real time, so the meters keep moving as
 // they would in a session. The figure is the message thread's CPU time over the wall time.
 
-#include "editor/OrvelGUI.h"
+#include "editor/OrvelAudioProcessorEditor.h"
 
 #include <atomic>
 #include <ctime>
@@ -57,18 +58,20 @@ int main (int argc, char** argv)
     juce::JUCEApplicationBase::createInstance = &createNoApplication;
     const juce::ScopedJuceInitialiser_GUI juceInitialiser;
     double seconds = 10.0;
-    bool cached = true;
+    bool cached = true, wholeEditor = false;
 
     for (int i = 1; i < argc; ++i)
     {
         const juce::String arg (argv[i]);
         if (arg == "--uncached")
             cached = false;
+        else if (arg == "--editor")
+            wholeEditor = true;
         else if (arg.getDoubleValue() > 0.0)
             seconds = arg.getDoubleValue();
         else
         {
-            std::cerr << "usage: orvel_panel_idle_load [seconds] [--uncached]\n";
+            std::cerr << "usage: orvel_panel_idle_load [seconds] [--uncached] [--editor]\n";
             return 2;
         }
     }
@@ -83,11 +86,26 @@ int main (int argc, char** argv)
     processor.setPlayConfigDetails (2, 2, 48000.0, 512);
     processor.prepareToPlay (48000.0, 512);
 
-    OrvelGUI panel (processor);
-    panel.setPaintCachingEnabled (cached);
-    panel.setSize (1347, 662);
-    panel.addToDesktop (juce::ComponentPeer::windowIsTemporary);
-    panel.setVisible (true);
+    std::unique_ptr<OrvelAudioProcessorEditor> editor;
+    std::unique_ptr<OrvelGUI> panelAlone;
+    juce::Component* window = nullptr;
+
+    if (wholeEditor)
+    {
+        editor = std::make_unique<OrvelAudioProcessorEditor> (processor);
+        editor->getPanel().setPaintCachingEnabled (cached);
+        window = editor.get();
+    }
+    else
+    {
+        panelAlone = std::make_unique<OrvelGUI> (processor);
+        panelAlone->setPaintCachingEnabled (cached);
+        panelAlone->setSize (1347, 662);
+        window = panelAlone.get();
+    }
+
+    window->addToDesktop (juce::ComponentPeer::windowIsTemporary);
+    window->setVisible (true);
 
     std::atomic<bool> running { true };
     std::thread audio ([&] { playTone (processor, running); });
@@ -104,7 +122,7 @@ int main (int argc, char** argv)
     running = false;
     audio.join();
 
-    std::cout << (cached ? "cached" : "uncached") << " panel: message thread " << juce::String (100.0 * cpu / wall, 2)
+    std::cout << (cached ? "cached " : "uncached ") << (wholeEditor ? "editor" : "panel") << ": message thread " << juce::String (100.0 * cpu / wall, 2)
               << " % of one core over " << juce::String (wall, 1) << " s\n";
     return 0;
 }
