@@ -1,11 +1,12 @@
 // Measures what an open Orvel panel costs the host's message thread while the meters move.
 //
-// Usage (needs a display, e.g. under xvfb-run): orvel_panel_idle_load [seconds] [--uncached] [--editor]
+// Usage (needs a display, e.g. under xvfb-run): orvel_panel_idle_load [seconds] [--uncached] [--editor] [--still]
 //
 // The panel (or with --editor the whole editor, menu bar included) is put on the desktop in a
 // window of its own. A second thread plays a tone whose
 // level rises and falls through the processor, in real time, so the meters keep moving as
-// they would in a session. The figure is the message thread's CPU time over the wall time.
+// they would in a session (with --still it plays silence, which shows the cost of an open
+// window whose meters rest). The figure is the message thread's CPU time over the wall time.
 
 #include "editor/OrvelAudioProcessorEditor.h"
 
@@ -26,7 +27,7 @@ namespace
         return (double) t.tv_sec + (double) t.tv_nsec * 1.0e-9;
     }
 
-    void playTone (OrvelAudioProcessor& processor, std::atomic<bool>& running)
+    void playTone (OrvelAudioProcessor& processor, std::atomic<bool>& running, bool silent)
     {
         constexpr double rate = 48000.0;
         constexpr int block = 512;
@@ -41,7 +42,7 @@ namespace
             {
                 // The level swells between about -40 and -6 dBFS twice a second.
                 const double level = 0.01 + 0.49 * (0.5 + 0.5 * std::sin (juce::MathConstants<double>::twoPi * 2.0 * t));
-                const float s = (float) (level * std::sin (juce::MathConstants<double>::twoPi * phase));
+                const float s = silent ? 0.0f : (float) (level * std::sin (juce::MathConstants<double>::twoPi * phase));
                 buffer.setSample (0, i, s);
                 buffer.setSample (1, i, s);
             }
@@ -58,7 +59,7 @@ int main (int argc, char** argv)
     juce::JUCEApplicationBase::createInstance = &createNoApplication;
     const juce::ScopedJuceInitialiser_GUI juceInitialiser;
     double seconds = 10.0;
-    bool cached = true, wholeEditor = false;
+    bool cached = true, wholeEditor = false, still = false;
 
     for (int i = 1; i < argc; ++i)
     {
@@ -67,11 +68,13 @@ int main (int argc, char** argv)
             cached = false;
         else if (arg == "--editor")
             wholeEditor = true;
+        else if (arg == "--still")
+            still = true;
         else if (arg.getDoubleValue() > 0.0)
             seconds = arg.getDoubleValue();
         else
         {
-            std::cerr << "usage: orvel_panel_idle_load [seconds] [--uncached] [--editor]\n";
+            std::cerr << "usage: orvel_panel_idle_load [seconds] [--uncached] [--editor] [--still]\n";
             return 2;
         }
     }
@@ -108,21 +111,28 @@ int main (int argc, char** argv)
     window->setVisible (true);
 
     std::atomic<bool> running { true };
-    std::thread audio ([&] { playTone (processor, running); });
+    std::thread audio ([&] { playTone (processor, running, still); });
 
-    // Let the window appear and paint once before measuring.
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (500);
-
-    const double cpu0 = threadCpuSeconds();
-    const auto wall0 = juce::Time::getMillisecondCounterHiRes();
-    juce::MessageManager::getInstance()->runDispatchLoopUntil ((int) (seconds * 1000.0));
-    const double cpu = threadCpuSeconds() - cpu0;
-    const double wall = (juce::Time::getMillisecondCounterHiRes() - wall0) / 1000.0;
+    // Measured inside the host-like blocking event loop, from half a second after the window
+    // appeared (its first paint is not what this is about) until the time is up.
+    double cpu0 = 0.0, wall0 = 0.0, cpu = 0.0, wall = 0.0;
+    juce::Timer::callAfterDelay (500, [&]
+    {
+        cpu0 = threadCpuSeconds();
+        wall0 = juce::Time::getMillisecondCounterHiRes();
+    });
+    juce::Timer::callAfterDelay (500 + (int) (seconds * 1000.0), [&]
+    {
+        cpu = threadCpuSeconds() - cpu0;
+        wall = (juce::Time::getMillisecondCounterHiRes() - wall0) / 1000.0;
+        juce::MessageManager::getInstance()->stopDispatchLoop();
+    });
+    juce::MessageManager::getInstance()->runDispatchLoop();
 
     running = false;
     audio.join();
 
-    std::cout << (cached ? "cached " : "uncached ") << (wholeEditor ? "editor" : "panel") << ": message thread " << juce::String (100.0 * cpu / wall, 2)
+    std::cout << (cached ? "cached " : "uncached ") << (wholeEditor ? "editor" : "panel") << (still ? ", meters at rest" : "") << ": message thread " << juce::String (100.0 * cpu / wall, 2)
               << " % of one core over " << juce::String (wall, 1) << " s\n";
     return 0;
 }

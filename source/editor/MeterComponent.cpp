@@ -206,14 +206,29 @@ juce::RectangleList<int> MeterComponent::getMovedLevelAreas() const
         if (same (now[b], drawn[b]))
             continue;
 
-        // Everything a level draws lies between the higher of the two fill tops (less the
-        // level line) and the well's bottom, and sideways within the wide glow. The fill's
-        // highlight spans the whole fill, so the area reaches down to the bottom.
         const auto bar = makeBar (b);
         const float lineHeight = juce::jmax (0.01f * bar.wh, 2.0f);
-        const float top = juce::jmin (fillTop (bar, now[b]), fillTop (bar, drawn[b])) - lineHeight - 2.0f;
-        const juce::Rectangle<float> area (bar.wx - 0.34f * bar.ww - 2.0f, top, 1.68f * bar.ww + 4.0f, bar.bottom + 2.0f - top);
-        areas.add (area.getSmallestIntegerContainer());
+        const float fillA = fillTop (bar, now[b]), fillB = fillTop (bar, drawn[b]);
+        const float top = juce::jmin (fillA, fillB) - lineHeight - 2.0f;
+        const float glowLeft = bar.wx - 0.34f * bar.ww - 2.0f, glowWidth = 1.68f * bar.ww + 4.0f;
+
+        // A change of colour recolours the glows along the whole fill.
+        const auto colour = [this] (float level) { return levelColour (decibelsForLevel (level, maximumDecibels)); };
+        if (colour (now[b]) != colour (drawn[b]))
+        {
+            areas.add (juce::Rectangle<float> (glowLeft, top, glowWidth, bar.bottom + 2.0f - top).getSmallestIntegerContainer());
+            continue;
+        }
+
+        // Otherwise the glows and the fill change only around their tops (the moving rounded
+        // corners and the level line), while the highlight, whose gradient spans the fill,
+        // changes all the way down its narrow strip.
+        const float cornerDepth = 0.24f * bar.ww + lineHeight + 2.0f;
+        const float bandBottom = juce::jmin (bar.bottom + 2.0f, juce::jmax (fillA, fillB) + cornerDepth);
+        areas.add (juce::Rectangle<float> (glowLeft, top, glowWidth, bandBottom - top).getSmallestIntegerContainer());
+
+        const float highlightLeft = bar.wx + 0.24f * bar.ww - 2.0f, highlightWidth = 0.52f * bar.ww + 4.0f;
+        areas.add (juce::Rectangle<float> (highlightLeft, top, highlightWidth, bar.bottom + 2.0f - top).getSmallestIntegerContainer());
     }
 
     return areas;

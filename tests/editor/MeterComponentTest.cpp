@@ -101,7 +101,10 @@ TEST (Meter, RepaintsCoverEveryPixelAMovedLevelChanges)
 {
     // From one level to the next: louder, quieter, across colour thresholds, from and to silence.
     const std::pair<float, float> moves[] { { 0.1f, 0.5f }, { 0.5f, 0.1f }, { 0.3f, 0.8f }, { 1.2f, 0.9f },
-                                            { 0.0f, 0.00001f }, { 0.02f, 0.0f }, { 4.0f, 0.001f } };
+                                            { 0.0f, 0.00001f }, { 0.02f, 0.0f }, { 4.0f, 0.001f },
+                                            // small moves within one colour
+                                            { 0.1f, 0.105f }, { 0.2f, 0.19f }, { 0.02f, 0.021f }, { 0.6f, 0.58f },
+                                            { 0.00002f, 0.00001f } };
 
     for (const auto& [from, to] : moves)
     {
