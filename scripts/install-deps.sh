@@ -9,6 +9,7 @@ packages=(
     libasound2-dev libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev
     libxcursor-dev libxext-dev libcurl4-openssl-dev
     libflac-dev libvorbis-dev libogg-dev
+    libebur128-dev
     libgtest-dev libbenchmark-dev
     xvfb xauth fonts-dejavu-core
     locales
