@@ -282,13 +282,37 @@ juce::Image draw (const Signal& input, const Signal& output, double sampleRate, 
 
         for (auto [spectrum, colour] : { std::pair { &in, inputColour }, std::pair { &out, outputColour } })
         {
+            // Smoothed over a twelfth of an octave, so the curve shows the tonal balance
+            // rather than every harmonic.
             std::vector<juce::Point<float>> points;
+            const int steps = (int) plot.getWidth();
 
-            for (size_t k = 1; k < spectrum->size(); ++k)
+            for (int i = 0; i <= steps; ++i)
             {
-                const double hz = (double) k * binHz;
-                if (hz >= lowHz && hz <= highHz)
-                    points.push_back ({ x (hz), y ((*spectrum)[k]) });
+                const double hz = lowHz * std::pow (highHz / lowHz, (double) i / steps);
+                const auto first = (size_t) juce::jlimit (1, (int) spectrum->size() - 1, (int) std::floor (hz * std::pow (2.0, -1.0 / 24.0) / binHz));
+                const auto last = (size_t) juce::jlimit ((int) first, (int) spectrum->size() - 1, (int) std::ceil (hz * std::pow (2.0, 1.0 / 24.0) / binHz));
+                double db = 0.0;
+
+                if (last - first < 4)
+                {
+                    // Narrower than the bins: read between the two nearest ones.
+                    const double position = juce::jlimit (1.0, (double) spectrum->size() - 1.0, hz / binHz);
+                    const auto below = (size_t) position;
+                    const auto above = juce::jmin (below + 1, spectrum->size() - 1);
+                    db = juce::jmap (position - (double) below, (*spectrum)[below], (*spectrum)[above]);
+                }
+                else
+                {
+                    double power = 0.0;
+
+                    for (size_t k = first; k <= last; ++k)
+                        power += std::pow (10.0, (*spectrum)[k] / 10.0);
+
+                    db = 10.0 * std::log10 (power / (double) (last - first + 1));
+                }
+
+                points.push_back ({ x (hz), y (db) });
             }
 
             curve (g, points, colour, 1.6f);
