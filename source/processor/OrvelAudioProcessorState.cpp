@@ -96,8 +96,6 @@ void OrvelAudioProcessor::applyState (const juce::ValueTree& state, bool restore
     if (! state.isValid())
         return;
 
-    const juce::ScopedLock audioLock (getCallbackLock());
-
     const auto name = state.getProperty (StateKeys::presetName, noPresetName).toString();
     const bool isUser = state.getProperty (StateKeys::presetIsUser, false);
     const bool modified = state.getProperty (StateKeys::presetModified, false);
@@ -128,6 +126,11 @@ void OrvelAudioProcessor::applyState (const juce::ValueTree& state, bool restore
         savedWindowSizeSet.store (false);
     }
 
+    // Only the DSP refresh must not overlap a block. replaceState above notifies the host
+    // of every parameter it moves, and a host may take its own engine lock in there while
+    // its audio thread waits for ours: holding the callback lock across it would stall
+    // the audio thread for the whole apply, or deadlock.
+    const juce::ScopedLock audioLock (getCallbackLock());
     invalidateDspCaches();
     updateFilters();
     updateCompressors();
