@@ -1,11 +1,19 @@
 #pragma once
 
 #include <juce_data_structures/juce_data_structures.h>
+#include <array>
 #include <atomic>
 #include <functional>
+#include <memory>
 
 /** Whole-state undo and redo. Each step holds the state before and after a user gesture
-    or preset load; undoing or redoing applies one of them as a whole. */
+    or preset load; undoing or redoing applies one of them as a whole.
+
+    A history can reach 30000 steps, so a step does not keep whole state trees: it keeps the
+    values that differ from state to state (the parameter values and the root properties)
+    against one shared "layout" tree, and two adjacent steps share the snapshot they meet
+    at. A state whose shape differs from the layout (a foreign or damaged tree a host
+    restored) is kept whole, so that what undo applies is always exactly what was captured. */
 class UndoHistory
 {
 public:
@@ -50,15 +58,22 @@ public:
 
 private:
     class FullStateUndoAction;
+    struct Snapshot;
+    using SnapshotPtr = std::shared_ptr<const Snapshot>;
+
     void step (bool forward);
+    SnapshotPtr takeSnapshot();
+    juce::ValueTree toTree (const Snapshot&) const;
+    bool equivalent (const Snapshot&, const Snapshot&) const;
 
     CaptureFunction capture;
     ApplyFunction apply;
     std::atomic<bool>& suppressModified;
 
     juce::UndoManager manager;
-    juce::ValueTree snapshot;
-    juce::ValueTree lastKnownState;
+    juce::ValueTree layout;        // shape and fixed properties of the states held compactly
+    SnapshotPtr snapshot;          // "before" of the open transaction
+    SnapshotPtr lastKnownState;    // the state the last step recorded or applied
     bool pending = false;
     std::atomic<bool> inProgress { false };
 };
