@@ -104,7 +104,7 @@ void OrvelAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
     stereoWidth.prepare (currentSampleRate, raw (ParameterIds::width));
 
     mainMix.reset (currentSampleRate, sectionFadeSeconds);
-    mainMix.setCurrentAndTargetValue (isBypassed (ParameterIds::mainBypass) ? 0.0f : 1.0f);
+    mainMix.setCurrentAndTargetValue (isBypassed (ParameterIds::mainBypass) || hostBypassed ? 0.0f : 1.0f);
 
     for (size_t s = 0; s < sectionMix.size(); ++s)
     {
@@ -178,6 +178,17 @@ void OrvelAudioProcessor::processSpace (juce::AudioBuffer<float>& buffer) noexce
 //==============================================================================
 void OrvelAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
+    processFrame (buffer, false);
+}
+
+void OrvelAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    // JUCE's default switches to the input at once, which clicks and cuts the reverb tail.
+    processFrame (buffer, true);
+}
+
+void OrvelAudioProcessor::processFrame (juce::AudioBuffer<float>& buffer, bool bypassedByHost) noexcept
+{
     juce::ScopedNoDenormals noDenormals;
 
     const int numChannels = buffer.getNumChannels();
@@ -189,7 +200,9 @@ void OrvelAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::
     if (numSamples == 0)
         return;
 
-    const bool mainBypassed = isBypassed (ParameterIds::mainBypass);
+    // The host's bypass and "mainBypass" share one fade: either one bypasses the plug-in.
+    hostBypassed = bypassedByHost;
+    const bool mainBypassed = bypassedByHost || isBypassed (ParameterIds::mainBypass);
     bool sectionBypassed[numSections];
 
     for (size_t s = 0; s < numSections; ++s)

@@ -31,6 +31,10 @@ public:
     void releaseResources() override {}
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
     using juce::AudioProcessor::processBlock;
+    /** Called by the plug-in wrapper instead of processBlock while the host's own bypass
+        parameter is on: fades to the dry signal exactly as "mainBypass" does. */
+    void processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    using juce::AudioProcessor::processBlockBypassed;
     double getTailLengthSeconds() const override { return 1.5; }
     bool acceptsMidi() const override { return false; }
     bool producesMidi() const override { return false; }
@@ -127,6 +131,7 @@ private:
     void resetAllSections() noexcept;
     void processCharacter (juce::AudioBuffer<float>& buffer) noexcept;
     void processSpace (juce::AudioBuffer<float>& buffer) noexcept;
+    void processFrame (juce::AudioBuffer<float>& buffer, bool bypassedByHost) noexcept;
     void processChain (juce::AudioBuffer<float>& buffer, int numChannels, int numSamples, const bool (&sectionBypassed)[4]) noexcept;
     void crossFadeWithDry (juce::AudioBuffer<float>& buffer, int numChannels, int numSamples) noexcept;
     void applyMakeup (juce::AudioBuffer<float>& buffer, int numChannels, int numSamples) noexcept;
@@ -151,6 +156,7 @@ private:
     std::array<juce::SmoothedValue<float>, 4> sectionMix;
     juce::SmoothedValue<float> makeupGain;
     bool mainResetDone = false;
+    bool hostBypassed = false; // the host's bypass as of the last block
     std::array<bool, 4> sectionResetDone {};
 
     ProductInfo productInfo;
