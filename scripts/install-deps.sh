@@ -11,6 +11,7 @@ packages=(
     libflac-dev libvorbis-dev libogg-dev
     libebur128-dev
     libgtest-dev libbenchmark-dev
+    clang libclang-rt-14-dev
     xvfb xauth fonts-dejavu-core
     locales
 )
