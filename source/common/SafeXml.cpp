@@ -80,12 +80,34 @@ namespace SafeXml
         return ! (tail.startsWithIgnoreCase ("#x") && tail.substring (2).containsOnly ("0123456789abcdefABCDEF"));
     }
 
+    bool hasRepeatedAttribute (const juce::XmlElement& element)
+    {
+        for (int i = 1; i < element.getNumAttributes(); ++i)
+            for (int j = 0; j < i; ++j)
+                if (element.getAttributeName (i) == element.getAttributeName (j))
+                    return true;
+
+        for (const auto* child : element.getChildIterator())
+            if (hasRepeatedAttribute (*child))
+                return true;
+
+        return false;
+    }
+
     std::unique_ptr<juce::XmlElement> parse (const juce::String& text)
     {
         if (! isReadableByJuceParser (text) || ! isNestingWithinLimit (text))
             return {};
 
-        return juce::parseXML (text);
+        auto xml = juce::parseXML (text);
+
+        // XML forbids an attribute twice in one element, but JUCE's parser keeps both, and
+        // the tree made from it answers with the first while a save writes the last: a PARAM
+        // read as one parameter was saved as another, and the first one's value was lost.
+        if (xml != nullptr && hasRepeatedAttribute (*xml))
+            return {};
+
+        return xml;
     }
 
     std::unique_ptr<juce::XmlElement> parse (const juce::File& file)

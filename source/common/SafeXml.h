@@ -26,8 +26,11 @@ namespace SafeXml
         ends inside a hexadecimal character reference. */
     bool isReadableByJuceParser (const juce::String& text);
 
-    /** Parses a document, or returns nullptr when it is malformed, unreadable for JUCE's
-        parser or nested too deeply. */
+    /** True when an element of the tree names the same attribute twice. */
+    bool hasRepeatedAttribute (const juce::XmlElement& element);
+
+    /** Parses a document, or returns nullptr when it is malformed (an attribute repeated in
+        one element included), unreadable for JUCE's parser or nested too deeply. */
     std::unique_ptr<juce::XmlElement> parse (const juce::String& text);
 
     /** Reads and parses a file, or returns nullptr when it cannot be read, is larger than

@@ -123,3 +123,28 @@ TEST (SafeXml, TextThatJucesParserMisreadsIsRefused)
     p.setStateInformation (block.getData(), (int) block.getSize());
     EXPECT_FLOAT_EQ (p.getParameterValue ("width"), 80.0f);
 }
+
+TEST (SafeXml, AnAttributeRepeatedInOneElementIsRefused)
+{
+    // Found by fuzzing user preset files: JUCE keeps both attributes, the state tree reads the
+    // first and a save writes the last, so "satMix" came back from the next save as a second
+    // "reverbMix" and its value was lost.
+    const juce::String repeated ("<PARAMETERS><PARAM id=\"satMix\" id=\"reverbMix\" value=\"40.0\"/></PARAMETERS>");
+    EXPECT_EQ (SafeXml::parse (repeated), nullptr);
+    EXPECT_EQ (SafeXml::parse ("<PARAMETERS a=\"1\" b=\"2\" a=\"3\"/>"), nullptr);
+    EXPECT_NE (SafeXml::parse ("<PARAMETERS a=\"1\"><PARAM a=\"1\" id=\"x\"/><PARAM id=\"y\"/></PARAMETERS>"), nullptr);
+
+    // Neither a host block nor a preset file with it changes the instance.
+    TestSupport::ScopedConfigHome home;
+    OrvelAudioProcessor p;
+    TestSupport::setParam (p, "satMix", 25.0f);
+    const auto block = stateBlockOf (repeated);
+    p.setStateInformation (block.getData(), (int) block.getSize());
+    EXPECT_FLOAT_EQ (p.getParameterValue ("satMix"), 25.0f);
+
+    const auto file = p.getPresetStore().getPresetsFolder().getChildFile ("Twice.xml");
+    ASSERT_TRUE (file.getParentDirectory().createDirectory());
+    ASSERT_TRUE (file.replaceWithText (repeated));
+    EXPECT_FALSE (p.loadUserPreset ("Twice"));
+    EXPECT_FLOAT_EQ (p.getParameterValue ("satMix"), 25.0f);
+}
