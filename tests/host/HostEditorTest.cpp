@@ -116,3 +116,44 @@ TEST (HostedEditor, OpensAtItsSizeResizesAndClosesWhileAudioRuns)
     EXPECT_GT (audio.blocks.load(), 20);
     EXPECT_TRUE (audio.finite.load());
 }
+
+TEST (HostedEditor, OpensAndClosesManyTimesWhileAudioAndAutomationRun)
+{
+    // A user clicking through tracks opens and closes the editor again and again while the
+    // transport runs and automation moves the dials the panel is drawing.
+    auto plugin = loadOrvel();
+    ASSERT_NE (plugin, nullptr);
+    plugin->setPlayConfigDetails (2, 2, 48000.0, 512);
+    plugin->prepareToPlay (48000.0, 512);
+
+    AudioThread audio (*plugin);
+    auto& params = plugin->getParameters();
+    juce::Random random (3);
+
+    for (int round = 0; round < 30; ++round)
+    {
+        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+        ASSERT_NE (editor, nullptr) << "round " << round;
+        editor->addToDesktop (0);
+        editor->setVisible (true);
+
+        for (int k = 0; k < 4; ++k)
+        {
+            params[3 + random.nextInt (23)]->setValueNotifyingHost (random.nextFloat()); // not the gain stages
+            pumpMessages (10 + random.nextInt (30));
+        }
+
+        editor.reset();
+        pumpMessages (random.nextInt (20));
+    }
+
+    EXPECT_GT (audio.blocks.load(), 30);
+    EXPECT_TRUE (audio.finite.load());
+
+    // The instance is still whole: its state survives a save and restore byte for byte.
+    juce::MemoryBlock saved, resaved;
+    plugin->getStateInformation (saved);
+    plugin->setStateInformation (saved.getData(), (int) saved.getSize());
+    plugin->getStateInformation (resaved);
+    EXPECT_EQ (resaved, saved);
+}
