@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs each libFuzzer target for a bounded time on its seed corpus (fuzz/corpus/<target>),
+# in the sanitizer build that scripts/sanitize.sh makes. A crash fails the run; the input that
+# caused it is left in build-asan/fuzz-artifacts/ to be added to the corpus as a regression.
+#
+# Usage: scripts/fuzz.sh [seconds per target]   (default 60)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds="${1:-60}"
+targets=(state preset settings)
+
+if [ ! -f build-asan/CMakeCache.txt ]; then
+    echo "fuzz.sh: run scripts/sanitize.sh first (it configures build-asan)" >&2
+    exit 1
+fi
+cmake --build build-asan -j "$(nproc)" --target "${targets[@]/#/orvel_fuzz_}"
+
+mkdir -p build-asan/fuzz-artifacts
+export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+for t in "${targets[@]}"; do
+    # New inputs go to a scratch copy of the corpus, so the shipped seeds stay as made.
+    work="build-asan/fuzz-corpus/$t"
+    mkdir -p "$work"
+    start=$(date +%s)
+    build-asan/fuzz/orvel_fuzz_$t -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="build-asan/fuzz-artifacts/$t-" \
+        "$work" "fuzz/corpus/$t" 2>&1 | tee "build-asan/fuzz-$t.log" | grep -E "^(stat::number_of_executed_units|stat::new_units_added|==|SUMMARY|Orvel fuzz)" || true
+    status=${PIPESTATUS[0]}
+    echo "fuzz.sh: $t ran $(( $(date +%s) - start )) s, exit $status"
+    [ "$status" -eq 0 ] || { tail -40 "build-asan/fuzz-$t.log"; exit "$status"; }
+done
