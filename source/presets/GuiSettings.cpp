@@ -43,9 +43,17 @@ juce::PropertiesFile* GuiSettings::getSettingsFile()
     // another instance, or the user, may replace the file at any time.
     const auto file = makeOptions (product).getDefaultFile();
 
-    if (file.existsAsFile()
-        && (file.getSize() > SafeXml::maxFileSize || ! SafeXml::isNestingWithinLimit (file.loadFileAsString())))
-        return nullptr;
+    if (file.existsAsFile())
+    {
+        if (file.getSize() > SafeXml::maxFileSize)
+            return nullptr;
+
+        // Text JUCE's parser misreads (broken UTF-8, a cut-off character reference) can make
+        // it read past the end of the text; such a file is left alone like any other damage.
+        const auto text = file.loadFileAsString();
+        if (! SafeXml::isNestingWithinLimit (text) || ! SafeXml::isReadableByJuceParser (text))
+            return nullptr;
+    }
 
     auto* settingsFile = properties.getUserSettings();
 

@@ -160,3 +160,21 @@ TEST (GuiSettingsStore, FileNestedTooDeeplyIsLeftAloneAndReadsAsDefaults)
     EXPECT_FALSE (s.setDefaultGuiScalePreset ("75"));
     EXPECT_EQ (file.loadFileAsString(), bomb) << "the file is not touched";
 }
+
+TEST (GuiSettingsStore, FileJuceWouldMisreadIsLeftAloneAndReadsAsDefaults)
+{
+    TestSupport::ScopedConfigHome home;
+    const auto file = expectedSettingsFile (home);
+    ASSERT_TRUE (file.getParentDirectory().createDirectory());
+
+    // A settings file cut off inside a character reference, as a crash while saving leaves it.
+    const juce::String damaged ("<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"defaultGuiScalePreset\" val=\"75&#x");
+    ASSERT_TRUE (file.replaceWithText (damaged));
+
+    GuiSettings s;
+    s.initialise (ProductInfo {});
+    EXPECT_EQ (s.getSettingsFile(), nullptr);
+    EXPECT_EQ (s.getDefaultGuiScalePreset ("150"), "150");
+    EXPECT_FALSE (s.setDefaultGuiScalePreset ("50"));
+    EXPECT_EQ (file.loadFileAsString(), damaged) << "the file is not touched";
+}
