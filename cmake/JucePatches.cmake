@@ -1,12 +1,14 @@
-# Builds Orvel's VST3 against Debian's JUCE with the fixes in cmake/juce-patches/ (their
-# reasons: cmake/juce-patches/README.md). The installed JUCE is never modified: the module
-# files that the patches change are copied into the build tree, patched there, and only the
-# VST3 target compiles the copies. Include this file right after juce_add_plugin(Orvel ...).
+# Builds Orvel's VST3 and LV2 against Debian's JUCE with the fixes in cmake/juce-patches/
+# (their reasons: cmake/juce-patches/README.md). The installed JUCE is never modified: the
+# module files that the patches change are copied into the build tree, patched there, and only
+# the VST3 and LV2 targets compile the copies. Include this file right after
+# juce_add_plugin(Orvel ...).
 
 include_guard(GLOBAL)
 
-if(NOT TARGET Orvel_VST3 OR NOT TARGET juce_audio_plugin_client_VST3)
-    message(FATAL_ERROR "Include JucePatches.cmake after juce_add_plugin(Orvel ... FORMATS VST3).")
+if(NOT TARGET Orvel_VST3 OR NOT TARGET juce_audio_plugin_client_VST3
+   OR NOT TARGET Orvel_LV2 OR NOT TARGET juce_audio_plugin_client_LV2)
+    message(FATAL_ERROR "Include JucePatches.cmake after juce_add_plugin(Orvel ... FORMATS VST3 LV2 ...).")
 endif()
 
 # The patches are made against this release; another one needs them reviewed, not fuzzed in.
@@ -40,11 +42,12 @@ foreach(_patch IN LISTS _orvel_juce_patches)
 endforeach()
 list(REMOVE_DUPLICATES _orvel_juce_files)
 
-# Only the VST3 target sees the copies: through the wrapper module's own sources, or through
-# its include path. A patched source file of another module would silently do nothing.
+# Only the VST3 and LV2 targets see the copies: through the wrapper module's own sources, or
+# (VST3 only) through the include path. A patched source file of another module would
+# silently do nothing.
 foreach(_file IN LISTS _orvel_juce_files)
     if(NOT _file MATCHES "^juce_audio_plugin_client/" AND NOT _file MATCHES "\\.h$")
-        message(FATAL_ERROR "cmake/juce-patches/ can patch the VST3 client module and headers only, not ${_file}")
+        message(FATAL_ERROR "cmake/juce-patches/ can patch the plug-in client module and headers only, not ${_file}")
     endif()
 endforeach()
 
@@ -105,15 +108,20 @@ foreach(_file IN LISTS _existing)
     endif()
 endforeach()
 
-# The VST3 target compiles the copied wrapper and finds the patched headers first.
-get_target_property(_sources juce_audio_plugin_client_VST3 INTERFACE_SOURCES)
+# The VST3 and LV2 targets compile the copied wrappers; the VST3 target also finds the patched
+# headers first. The LV2 wrapper reads JUCE's headers as installed.
 set(_patched_sources)
-foreach(_source IN LISTS _sources)
-    string(REPLACE "${JUCE_MODULES_DIR}/juce_audio_plugin_client/" "${_orvel_juce_out}/juce_audio_plugin_client/"
-           _source "${_source}")
-    list(APPEND _patched_sources "${_source}")
+foreach(_format IN ITEMS VST3 LV2)
+    get_target_property(_sources juce_audio_plugin_client_${_format} INTERFACE_SOURCES)
+    set(_format_sources)
+    foreach(_source IN LISTS _sources)
+        string(REPLACE "${JUCE_MODULES_DIR}/juce_audio_plugin_client/" "${_orvel_juce_out}/juce_audio_plugin_client/"
+               _source "${_source}")
+        list(APPEND _format_sources "${_source}")
+    endforeach()
+    set_target_properties(juce_audio_plugin_client_${_format} PROPERTIES INTERFACE_SOURCES "${_format_sources}")
+    list(APPEND _patched_sources ${_format_sources})
 endforeach()
-set_target_properties(juce_audio_plugin_client_VST3 PROPERTIES INTERFACE_SOURCES "${_patched_sources}")
 target_include_directories(Orvel_VST3 BEFORE PRIVATE "${_orvel_juce_out}")
 
 # Any change to the set of patches rebuilds the wrapper: a header that starts or stops shadowing

@@ -13,6 +13,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev
     xvfb xauth fonts-dejavu-core
+    libjack-jackd2-dev lv2-dev liblilv-dev lilv-utils sordi xdotool x11-apps imagemagick
     locales
 )
 
