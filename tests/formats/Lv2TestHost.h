@@ -1,0 +1,88 @@
+#pragma once
+
+// A small LV2 host on lilv for the tests: it loads the built Orvel.lv2 with the features that
+// Ardour, Carla or Zrythm give a plug-in (URID map, options with the block length, bounded
+// blocks), sets parameters with patch:Set messages on the control port, runs audio and
+// saves and restores the state through the plug-in's state interface. The lilv world holds
+// this one bundle, never the other plug-ins on the machine.
+
+#include <lilv/lilv.h>
+#include <lv2/urid/urid.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orvel::lv2host
+{
+    /** A lilv world that knows one bundle. */
+    class World
+    {
+    public:
+        /** bundlePath: the .lv2 folder. */
+        explicit World (const std::string& bundlePath);
+        ~World();
+
+        World (const World&) = delete;
+        World& operator= (const World&) = delete;
+
+        LilvWorld* get() const { return world; }
+
+        /** The plug-in with this URI, its data files loaded, or nullptr when the bundle does
+            not describe it. */
+        const LilvPlugin* plugin (const std::string& uri) const;
+
+    private:
+        LilvWorld* world = nullptr;
+    };
+
+    /** One running instance, stereo in and out. Everything is called from one thread. */
+    class Instance
+    {
+    public:
+        Instance (const World& world, const std::string& uri, double sampleRate, int maxBlockSize);
+        ~Instance();
+
+        Instance (const Instance&) = delete;
+        Instance& operator= (const Instance&) = delete;
+
+        /** Sends a patch:Set of the parameter with this identifier, in its own units, with
+            the next run. */
+        void setParameter (const std::string& parameterId, float value);
+
+        /** The lv2:enabled port: false is the host's bypass. */
+        void setEnabled (bool shouldBeEnabled) { enabled = shouldBeEnabled ? 1.0f : 0.0f; }
+
+        /** Runs numSamples (at most the block size) from in to out, two channels each. */
+        void run (const float* const* in, float* const* out, int numSamples);
+
+        /** The properties that the plug-in stores when the host saves its state. */
+        std::map<std::string, std::string> saveState();
+
+        /** Hands these properties to the plug-in's restore; true when it reports success. */
+        bool restoreState (const std::map<std::string, std::string>& properties);
+
+        LV2_URID map (const std::string& uri);
+        std::string unmap (LV2_URID urid) const;
+
+    private:
+        struct Features;
+
+        void connectPort (LilvWorld* world, const char* symbol, void* data);
+
+        std::string pluginUri;
+        const LilvPlugin* plugin = nullptr;
+        std::unique_ptr<Features> features;
+        LilvInstance* instance = nullptr;
+        int blockSize = 0;
+
+        std::vector<float> audioIn[2], audioOut[2];
+        std::vector<std::uint64_t> controlIn, controlOut; // atom sequences, 8-byte aligned
+        float latency = 0.0f, freeWheeling = 0.0f, enabled = 1.0f;
+        std::vector<std::pair<std::string, float>> pendingParameters;
+    };
+}
