@@ -7,7 +7,19 @@ namespace
     constexpr double sampleRate = 48000.0;
     constexpr int blockSize = 512;
 
-    enum class Setting { defaults, fullChain, mainBypassed };
+    enum class Setting { defaults, fullChain, mainBypassed, toneOnly, compressionOnly, characterOnly, spaceOnly, reverbOnly };
+
+    /** The section bypass parameters, in chain order. */
+    constexpr const char* sectionBypasses[] = { "toneBypass", "compBypass", "characterBypass", "spaceBypass" };
+
+    /** With the "Rock" settings, switches every section off except the one given (0 to 3). */
+    void keepOnlySection (OrvelAudioProcessor& processor, int section)
+    {
+        processor.loadFactoryPreset ("Rock");
+
+        for (int s = 0; s < 4; ++s)
+            processor.setParameterValue (sectionBypasses[s], s == section ? 0.0f : 1.0f);
+    }
 
     /** A voice-like test signal: a few harmonics with some noise, around -12 dBFS. */
     juce::AudioBuffer<float> makeInput()
@@ -33,10 +45,22 @@ namespace
         OrvelAudioProcessor processor;
         processor.setRateAndBufferSizeDetails (sampleRate, blockSize);
 
-        if (setting == Setting::fullChain)
-            processor.loadFactoryPreset ("Rock");
-        else if (setting == Setting::mainBypassed)
-            processor.setParameterValue ("mainBypass", 1.0f);
+        switch (setting)
+        {
+            case Setting::defaults:        break;
+            case Setting::fullChain:       processor.loadFactoryPreset ("Rock"); break;
+            case Setting::mainBypassed:    processor.setParameterValue ("mainBypass", 1.0f); break;
+            case Setting::toneOnly:        keepOnlySection (processor, 0); break;
+            case Setting::compressionOnly: keepOnlySection (processor, 1); break;
+            case Setting::characterOnly:   keepOnlySection (processor, 2); break;
+            case Setting::spaceOnly:       keepOnlySection (processor, 3); break;
+            case Setting::reverbOnly:
+                // The Space section at width 100 %, where the width stage only splits and rejoins
+                // mid and side: what remains is the reverb's cost.
+                keepOnlySection (processor, 3);
+                processor.setParameterValue ("width", 100.0f);
+                break;
+        }
 
         processor.prepareToPlay (sampleRate, blockSize);
 
@@ -68,5 +92,12 @@ namespace
 BENCHMARK_CAPTURE (processBlock, defaults, Setting::defaults);
 BENCHMARK_CAPTURE (processBlock, full_chain_rock, Setting::fullChain);
 BENCHMARK_CAPTURE (processBlock, main_bypass_settled, Setting::mainBypassed);
+// One section at a time with the "Rock" settings (the other three switched off and settled),
+// so that a change can be judged per section.
+BENCHMARK_CAPTURE (processBlock, section_tone, Setting::toneOnly);
+BENCHMARK_CAPTURE (processBlock, section_compression, Setting::compressionOnly);
+BENCHMARK_CAPTURE (processBlock, section_character, Setting::characterOnly);
+BENCHMARK_CAPTURE (processBlock, section_space, Setting::spaceOnly);
+BENCHMARK_CAPTURE (processBlock, section_space_reverb_only, Setting::reverbOnly);
 
 BENCHMARK_MAIN();
