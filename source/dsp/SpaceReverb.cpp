@@ -3,7 +3,7 @@
 
 void SpaceReverb::prepare (double sampleRate)
 {
-    reverb.prepare ({ sampleRate, 1, 2 });
+    reverb.setSampleRate (sampleRate);
     reverb.reset();
 }
 
@@ -46,6 +46,8 @@ void SpaceReverb::process (juce::AudioBuffer<float>& buffer) noexcept
     if (numChannels < 1 || numChannels > 2 || buffer.getNumSamples() == 0)
         return;
 
-    juce::dsp::AudioBlock<float> block (buffer);
-    reverb.process (juce::dsp::ProcessContextReplacing<float> (block));
+    if (numChannels == 1)
+        reverb.processMono (buffer.getWritePointer (0), buffer.getNumSamples());
+    else
+        reverb.processStereo (buffer.getWritePointer (0), buffer.getWritePointer (1), buffer.getNumSamples());
 }

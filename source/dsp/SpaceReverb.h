@@ -1,10 +1,11 @@
 #pragma once
 
-#include <juce_dsp/juce_dsp.h>
+#include "dsp/BlockReverb.h"
 #include <array>
 
 /** The reverb of the Space section, driven by a mix law that keeps the combined power of
-    the direct and reverberated signals constant. */
+    the direct and reverberated signals constant. The reverb is juce::Reverb's algorithm
+    run by BlockReverb, which gives the same samples at a fraction of the cost. */
 class SpaceReverb
 {
 public:
@@ -30,7 +31,7 @@ public:
     const juce::Reverb::Parameters& getParameters() const noexcept { return params; }
 
 private:
-    juce::dsp::Reverb reverb;
+    BlockReverb reverb;
     juce::Reverb::Parameters params;
     std::array<float, 3> lastApplied { -1.0f, -1.0f, -1.0f };
 };
