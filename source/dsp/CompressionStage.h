@@ -1,11 +1,18 @@
 #pragma once
 
-#include <juce_dsp/juce_dsp.h>
+#include <juce_audio_basics/juce_audio_basics.h>
 #include <array>
 
 /** The Compression section: one hard-knee peak compressor per channel, unlinked.
     The makeup gain belongs to the section but is applied by the processor after the
-    whole chain; makeupTarget() gives its law. */
+    whole chain; makeupTarget() gives its law.
+
+    The arithmetic is that of juce::dsp::Compressor<float> (a peak ballistics filter and
+    a power-law gain above the threshold), operation for operation, so the samples are
+    the same; but it runs over blocks inline instead of through two out-of-line calls and
+    a bounds-checked vector per sample, and the two channels' envelopes advance in one
+    loop so that their recursions overlap. std::pow stays: a vectorised double-precision
+    replacement accurate enough to keep the sound measured slower than the library's. */
 class CompressionStage
 {
 public:
@@ -37,6 +44,15 @@ public:
     static float makeupTarget (bool sectionBypassed, float makeupDecibels) noexcept;
 
 private:
-    std::array<juce::dsp::Compressor<float>, 2> compressors;
+    void computeCoefficients() noexcept;
+    void applyGains (float* data, const float* envelopes, int n) const noexcept;
+
+    // The settings and their defaults as juce::dsp::Compressor keeps them.
+    float thresholdDecibels = 0.0f, ratio = 1.0f, attackMs = 1.0f, releaseMs = 100.0f;
+    double sampleRate = 44100.0;
+
+    float threshold = 1.0f, thresholdInverse = 1.0f, ratioInverse = 1.0f;
+    float attackCoeff = 0.0f, releaseCoeff = 0.0f;
+    std::array<float, 2> envelope {};
     std::array<float, 4> lastApplied {};
 };
