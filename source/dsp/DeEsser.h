@@ -46,5 +46,6 @@ private:
 };
 
 /** Tanh saturation blended with the dry signal, on every channel of the buffer.
-    A drive or mix of 0.01 or less leaves the buffer as it is. */
+    A drive or mix of 0.01 or less leaves the buffer as it is. The tanh is PreciseMath::tanh,
+    the correctly rounded float value. */
 void applySaturation (juce::AudioBuffer<float>& buffer, float driveDecibels, float mixPercent) noexcept;
