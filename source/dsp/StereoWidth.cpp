@@ -27,6 +27,32 @@ void StereoWidth::reset (float widthPercent) noexcept
     smoothedWidth.setCurrentAndTargetValue (juce::jlimit (0.0f, 200.0f, widthPercent));
 }
 
+namespace
+{
+    /** Samples handled per run; bounds the stack arrays. */
+    constexpr int maxRun = 64;
+
+    /** Copies n samples of a circular line starting at position start (which may be
+        negative, meaning that many samples before the end). */
+    void readLine (const float* line, int size, int start, float* dest, int n) noexcept
+    {
+        if (start < 0)
+            start += size;
+
+        const int first = juce::jmin (n, size - start);
+        std::copy (line + start, line + start + first, dest);
+        std::copy (line, line + (n - first), dest + first);
+    }
+
+    /** Writes n samples into a circular line starting at position start. */
+    void writeLine (float* line, int size, int start, const float* src, int n) noexcept
+    {
+        const int first = juce::jmin (n, size - start);
+        std::copy (src, src + first, line + start);
+        std::copy (src + first, src + n, line);
+    }
+}
+
 void StereoWidth::process (juce::AudioBuffer<float>& buffer, float widthPercent) noexcept
 {
     const int numSamples = buffer.getNumSamples();
@@ -36,60 +62,102 @@ void StereoWidth::process (juce::AudioBuffer<float>& buffer, float widthPercent)
 
     smoothedWidth.setTargetValue (juce::jlimit (0.0f, 200.0f, widthPercent));
 
-    auto* left = buffer.getWritePointer (0);
-    auto* right = buffer.getWritePointer (1);
-    auto* line = delay.data();
+    // The same arithmetic as a sample-by-sample loop, in passes over runs: the energies are
+    // the only recursion; the delay taps are copied, since a run is never longer than the
+    // shorter tap and so reads only samples written before it; and while the width is
+    // steady, its derived values are computed once per run and the output pass is
+    // element-wise.
+    const int longestRun = juce::jmin (maxRun, tapA, tapB);
     const float c = energyCoeff;
 
-    // The synthetic side's weight depends only on the width, so it is recomputed only
-    // when the smoothed width has moved.
-    float lastW = -1.0f, e = 0.0f, h = 1.0f, synthWeight = 0.0f, k = 1.0f;
-
-    for (int i = 0; i < numSamples; ++i)
+    for (int pos = 0; pos < numSamples;)
     {
-        const float l = left[i], r = right[i];
-        const float mid = (l + r) * 0.5f;
-        const float side = (l - r) * 0.5f;
+        const int n = juce::jmin (longestRun, numSamples - pos);
+        float* __restrict left = buffer.getWritePointer (0) + pos;
+        float* __restrict right = buffer.getWritePointer (1) + pos;
+        float mid[maxRun], side[maxRun], midE[maxRun], sideE[maxRun], dA[maxRun], dB[maxRun];
 
-        midEnergy = mid * mid * (1.0f - c) + midEnergy * c;
-        sideEnergy = side * side * (1.0f - c) + sideEnergy * c;
-
-        int ia = writePos - tapA;
-        int ib = writePos - tapB;
-        if (ia < 0) ia += delaySize;
-        if (ib < 0) ib += delaySize;
-        const float dA = line[ia];
-        const float dB = line[ib];
-
-        line[writePos] = mid;
-        if (++writePos == delaySize)
-            writePos = 0;
-
-        const float w = smoothedWidth.getNextValue();
-
-        if (w != lastW)
+        for (int i = 0; i < n; ++i)
         {
-            lastW = w;
-            k = juce::jlimit (0.0f, 1.0f, w / 100.0f);
-            e = juce::jlimit (0.0f, 1.0f, (w - 100.0f) / 100.0f);
-            h = 1.0f + e;
-            synthWeight = 0.48f * std::pow (e, 0.78f);
+            mid[i] = (left[i] + right[i]) * 0.5f;
+            side[i] = (left[i] - right[i]) * 0.5f;
         }
 
-        if (w <= 100.0f)
+        for (int i = 0; i < n; ++i)
         {
-            left[i] = mid + k * side;
-            right[i] = mid - k * side;
+            midEnergy = mid[i] * mid[i] * (1.0f - c) + midEnergy * c;
+            sideEnergy = side[i] * side[i] * (1.0f - c) + sideEnergy * c;
+            midE[i] = midEnergy;
+            sideE[i] = sideEnergy;
         }
+
+        readLine (delay.data(), delaySize, writePos - tapA, dA, n);
+        readLine (delay.data(), delaySize, writePos - tapB, dB, n);
+        writeLine (delay.data(), delaySize, writePos, mid, n);
+        writePos = (writePos + n) % delaySize;
+
+        if (! smoothedWidth.isSmoothing())
+            applySteady (left, right, mid, side, midE, sideE, dA, dB, n, smoothedWidth.getTargetValue());
         else
+            for (int i = 0; i < n; ++i)
+                applyMoving (left[i], right[i], mid[i], side[i], midE[i], sideE[i], dA[i], dB[i], smoothedWidth.getNextValue());
+
+        pos += n;
+    }
+}
+
+StereoWidth::Shape StereoWidth::shapeFor (float w) noexcept
+{
+    Shape s;
+    s.k = juce::jlimit (0.0f, 1.0f, w / 100.0f);
+    s.e = juce::jlimit (0.0f, 1.0f, (w - 100.0f) / 100.0f);
+    s.h = 1.0f + s.e;
+    s.synthWeight = 0.48f * std::pow (s.e, 0.78f);
+    return s;
+}
+
+void StereoWidth::applyMoving (float& l, float& r, float mid, float side, float midE, float sideE,
+                               float dA, float dB, float w) noexcept
+{
+    if (w != lastShapeWidth)
+    {
+        lastShapeWidth = w;
+        shape = shapeFor (w);
+    }
+
+    if (w <= 100.0f)
+    {
+        l = mid + shape.k * side;
+        r = mid - shape.k * side;
+    }
+    else
+    {
+        wide (l, r, mid, side, midE, sideE, dA, dB, shape);
+    }
+}
+
+void StereoWidth::applySteady (float* left, float* right, const float* mid, const float* side, const float* midE,
+                               const float* sideE, const float* dA, const float* dB, int n, float w) noexcept
+{
+    if (w != lastShapeWidth)
+    {
+        lastShapeWidth = w;
+        shape = shapeFor (w);
+    }
+
+    const Shape s = shape;
+
+    if (w <= 100.0f)
+    {
+        for (int i = 0; i < n; ++i)
         {
-            const float ratio = std::sqrt (juce::jmax (sideEnergy, 0.0f) / juce::jmax (midEnergy, 1.0e-14f)) / 0.35f;
-            const float mono = 1.0f - juce::jlimit (0.0f, 1.0f, ratio);
-            const float side2 = synthWeight * mono * (dA - dB) + h * side;
-            const float g = std::sqrt ((sideEnergy + midEnergy + 1.0e-9f) / (sideEnergy * h * h + midEnergy + 1.0e-9f))
-                          * (1.0f - 0.04f * e * mono);
-            left[i] = (mid + side2) * g;
-            right[i] = (mid - side2) * g;
+            left[i] = mid[i] + s.k * side[i];
+            right[i] = mid[i] - s.k * side[i];
         }
+    }
+    else
+    {
+        for (int i = 0; i < n; ++i)
+            wide (left[i], right[i], mid[i], side[i], midE[i], sideE[i], dA[i], dB[i], s);
     }
 }

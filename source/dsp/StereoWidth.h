@@ -1,6 +1,7 @@
 #pragma once
 
 #include <juce_audio_basics/juce_audio_basics.h>
+#include <cmath>
 #include <vector>
 
 /** Mid/side width from mono (0 %) through unchanged (100 %) to wide (200 %). Above
@@ -29,9 +30,34 @@ public:
     float getCurrentWidth() const noexcept { return smoothedWidth.getCurrentValue(); }
 
 private:
+    /** The values derived from one width. */
+    struct Shape { float k = 1.0f, e = 0.0f, h = 1.0f, synthWeight = 0.0f; };
+
+    static Shape shapeFor (float widthPercent) noexcept;
+
+    /** The output for a width above 100 %. */
+    static void wide (float& l, float& r, float mid, float side, float midE, float sideE,
+                      float dA, float dB, const Shape& s) noexcept
+    {
+        const float ratio = std::sqrt (juce::jmax (sideE, 0.0f) / juce::jmax (midE, 1.0e-14f)) / 0.35f;
+        const float mono = 1.0f - juce::jlimit (0.0f, 1.0f, ratio);
+        const float side2 = s.synthWeight * mono * (dA - dB) + s.h * side;
+        const float g = std::sqrt ((sideE + midE + 1.0e-9f) / (sideE * s.h * s.h + midE + 1.0e-9f))
+                      * (1.0f - 0.04f * s.e * mono);
+        l = (mid + side2) * g;
+        r = (mid - side2) * g;
+    }
+
+    void applyMoving (float& l, float& r, float mid, float side, float midE, float sideE,
+                      float dA, float dB, float widthPercent) noexcept;
+    void applySteady (float* left, float* right, const float* mid, const float* side, const float* midE,
+                      const float* sideE, const float* dA, const float* dB, int n, float widthPercent) noexcept;
+
     std::vector<float> delay;
     int delaySize = 0, writePos = 0, tapA = 1, tapB = 1;
     juce::SmoothedValue<float> smoothedWidth;
     float midEnergy = 0.0f, sideEnergy = 0.0f, energyCoeff = 0.0f;
+    Shape shape;
+    float lastShapeWidth = -1.0f;   // the width shape was computed for
     double sampleRate = 44100.0;
 };
