@@ -83,6 +83,51 @@ public:
         state[1] = { r0, r1 };
     }
 
+    /** Runs a block of both channels through a series of pairs, in place: the same samples
+        as calling processStereo on each pair in turn. Taking every stage per sample lets the
+        processor overlap the stages' recursions, which one pass per stage cannot do, since
+        each pass is a single chain of dependent operations. */
+    template <size_t numPairs>
+    static void processSeriesStereo (std::array<FilterPair, numPairs>& pairs, float* left, float* right, int numSamples) noexcept
+    {
+        std::array<Normalised, numPairs> c;
+        std::array<std::array<float, 4>, numPairs> s;   // left s0, s1, right s0, s1
+
+        for (size_t p = 0; p < numPairs; ++p)
+        {
+            c[p] = pairs[p].c;
+            s[p] = { pairs[p].state[0][0], pairs[p].state[0][1], pairs[p].state[1][0], pairs[p].state[1][1] };
+        }
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            float xl = left[i], xr = right[i];
+
+            for (size_t p = 0; p < numPairs; ++p)
+            {
+                const auto& k = c[p];
+                auto& m = s[p];
+                const float outL = (k[0] * xl) + m[0];
+                const float outR = (k[0] * xr) + m[2];
+                m[0] = (k[1] * xl) - (k[3] * outL) + m[1];
+                m[2] = (k[1] * xr) - (k[3] * outR) + m[3];
+                m[1] = (k[2] * xl) - (k[4] * outL);
+                m[3] = (k[2] * xr) - (k[4] * outR);
+                xl = outL;
+                xr = outR;
+            }
+
+            left[i] = xl;
+            right[i] = xr;
+        }
+
+        for (size_t p = 0; p < numPairs; ++p)
+        {
+            pairs[p].state[0] = { s[p][0], s[p][1] };
+            pairs[p].state[1] = { s[p][2], s[p][3] };
+        }
+    }
+
     /** The coefficients both filters use. */
     const Normalised& getCoefficients() const noexcept { return c; }
 

@@ -59,15 +59,12 @@ void ToneEqualiser::process (juce::AudioBuffer<float>& buffer) noexcept
     const int numChannels = juce::jmin (buffer.getNumChannels(), 2);
     const int numSamples = buffer.getNumSamples();
 
-    // Stage by stage over the whole block gives the same samples as running the six
-    // stages per sample, since each stage only sees the output of the one before it.
+    // All six stages per sample: the same samples as stage by stage over the block, since
+    // each stage only sees the output of the one before it, but the stages' recursions
+    // overlap instead of running one after another.
     if (numChannels == 2)
     {
-        auto* left = buffer.getWritePointer (0);
-        auto* right = buffer.getWritePointer (1);
-
-        for (auto& s : stages)
-            s.processStereo (left, right, numSamples);
+        FilterPair::processSeriesStereo (stages, buffer.getWritePointer (0), buffer.getWritePointer (1), numSamples);
     }
     else if (numChannels == 1)
     {
