@@ -98,18 +98,20 @@ void BlockReverb::reset() noexcept
     combLast.fill (0.0f);
 }
 
-int BlockReverb::runLength (int remaining, int channels) const noexcept
+template <size_t channels>
+void BlockReverb::runAllCombs (const float* input, float* const* out, const Ramps& r, int n) noexcept
 {
-    int n = juce::jmin (remaining, maxRun);
+    for (int pos = 0; pos < n;)
+    {
+        int run = juce::jmin (maxRun, n - pos);
 
-    for (size_t lane = 0; lane < (size_t) channels * numCombs; ++lane)
-        n = juce::jmin (n, combs[lane].samplesBeforeWrap());
+        for (size_t lane = 0; lane < channels * numCombs; ++lane)
+            run = juce::jmin (run, combs[lane].samplesBeforeWrap());
 
-    for (size_t c = 0; c < (size_t) channels; ++c)
-        for (const auto& a : allPasses[c])
-            n = juce::jmin (n, a.samplesBeforeWrap());
-
-    return n;
+        float* const shifted[] = { out[0] + pos, out[channels - 1] + pos };
+        runCombs<channels> (input + pos, shifted, r.damp + pos, r.feedback + pos, run);
+        pos += run;
+    }
 }
 
 void BlockReverb::fillRamps (Ramps& r, int n, bool stereo) noexcept
@@ -125,30 +127,36 @@ void BlockReverb::fillRamps (Ramps& r, int n, bool stereo) noexcept
 }
 
 template <size_t channels>
-void BlockReverb::runCombs (const float* input, float* const* out, const Ramps& r, int n) noexcept
+void BlockReverb::runCombs (const float* input, float* const* out, const float* dampRamp, const float* feedbackRamp, int n) noexcept
 {
     constexpr size_t lanes = channels * numCombs;
 
     // The combs' outputs of the run are gathered sample-major, so that each sample's
-    // sixteen comb steps sit side by side and run as vector operations; a run never
-    // crosses a wrap, so each comb's outputs are one contiguous stretch of its line.
+    // sixteen comb steps sit side by side and run as vector operations. A run never
+    // crosses a wrap, so each comb's stretch is contiguous in its line and every position
+    // in it is read once, then written once: the writes can wait until the run ends.
+    // Gathering and writing back go sample by sample, across the combs, which measured
+    // faster than comb by comb.
     float outputs[maxRun][lanes], inputs[maxRun][lanes];
     float last[lanes];
+    float* heads[lanes];
 
     for (size_t lane = 0; lane < lanes; ++lane)
     {
-        const float* line = combs[lane].head();
+        heads[lane] = combs[lane].head();
         last[lane] = combLast[lane];
-
-        for (int i = 0; i < n; ++i)
-            outputs[i][lane] = line[i];
     }
 
     for (int i = 0; i < n; ++i)
+        for (size_t lane = 0; lane < lanes; ++lane)
+            outputs[i][lane] = heads[lane][i];
+
+    for (int i = 0; i < n; ++i)
     {
-        const float in = input[i], damp = r.damp[i], fb = r.feedback[i];
+        const float in = input[i], damp = dampRamp[i], fb = feedbackRamp[i];
         const float keep = 1.0f - damp;
 
+        // Kept as a loop (not unrolled into sixteen scalar steps) so that it is vectorised.
         #pragma GCC unroll 1
         for (size_t lane = 0; lane < lanes; ++lane)
         {
@@ -169,13 +177,12 @@ void BlockReverb::runCombs (const float* input, float* const* out, const Ramps& 
         }
     }
 
+    for (int i = 0; i < n; ++i)
+        for (size_t lane = 0; lane < lanes; ++lane)
+            heads[lane][i] = inputs[i][lane];
+
     for (size_t lane = 0; lane < lanes; ++lane)
     {
-        float* line = combs[lane].head();
-
-        for (int i = 0; i < n; ++i)
-            line[i] = inputs[i][lane];
-
         combLast[lane] = last[lane];
         combs[lane].advance (n);
     }
@@ -183,42 +190,47 @@ void BlockReverb::runCombs (const float* input, float* const* out, const Ramps& 
 
 void BlockReverb::runAllPasses (int channel, float* samples, int n) noexcept
 {
-    // Within a run each position of a line is read once and then written once, so the
-    // samples are independent and the loop runs element-wise.
+    // Each position of a line is read once and then written once within a stretch that
+    // does not wrap, so the samples are independent and the loop runs element-wise.
     for (auto& a : allPasses[(size_t) channel])
     {
-        float* __restrict line = a.head();
-        float* __restrict x = samples;
-
-        for (int i = 0; i < n; ++i)
+        for (int pos = 0; pos < n;)
         {
-            const float buffered = line[i];
-            line[i] = undenormalise (x[i] + (buffered * 0.5f));
-            x[i] = buffered - x[i];
-        }
+            const int stretch = juce::jmin (n - pos, a.samplesBeforeWrap());
+            float* __restrict line = a.head();
+            float* __restrict x = samples + pos;
 
-        a.advance (n);
+            for (int i = 0; i < stretch; ++i)
+            {
+                const float buffered = line[i];
+                line[i] = undenormalise (x[i] + (buffered * 0.5f));
+                x[i] = buffered - x[i];
+            }
+
+            a.advance (stretch);
+            pos += stretch;
+        }
     }
 }
 
 void BlockReverb::processStereo (float* left, float* right, int numSamples) noexcept
 {
-    for (int pos = 0; pos < numSamples;)
+    for (int pos = 0; pos < numSamples; pos += chunkSize)
     {
-        const int n = runLength (numSamples - pos, 2);
+        const int n = juce::jmin (chunkSize, numSamples - pos);
         float* __restrict l = left + pos;
         float* __restrict r = right + pos;
 
         Ramps ramps;
         fillRamps (ramps, n, true);
 
-        float input[maxRun], outL[maxRun], outR[maxRun];
+        float input[chunkSize], outL[chunkSize], outR[chunkSize];
         float* const out[] = { outL, outR };
 
         for (int i = 0; i < n; ++i)
             input[i] = (l[i] + r[i]) * gain;
 
-        runCombs<2> (input, out, ramps, n);
+        runAllCombs<2> (input, out, ramps, n);
         runAllPasses (0, outL, n);
         runAllPasses (1, outR, n);
 
@@ -227,33 +239,29 @@ void BlockReverb::processStereo (float* left, float* right, int numSamples) noex
             l[i] = outL[i] * ramps.wet1[i] + outR[i] * ramps.wet2[i] + l[i] * ramps.dry[i];
             r[i] = outR[i] * ramps.wet1[i] + outL[i] * ramps.wet2[i] + r[i] * ramps.dry[i];
         }
-
-        pos += n;
     }
 }
 
 void BlockReverb::processMono (float* samples, int numSamples) noexcept
 {
-    for (int pos = 0; pos < numSamples;)
+    for (int pos = 0; pos < numSamples; pos += chunkSize)
     {
-        const int n = runLength (numSamples - pos, 1);
+        const int n = juce::jmin (chunkSize, numSamples - pos);
         float* __restrict s = samples + pos;
 
         Ramps ramps;
         fillRamps (ramps, n, false);
 
-        float input[maxRun], output[maxRun];
+        float input[chunkSize], output[chunkSize];
         float* const out[] = { output };
 
         for (int i = 0; i < n; ++i)
             input[i] = s[i] * gain;
 
-        runCombs<1> (input, out, ramps, n);
+        runAllCombs<1> (input, out, ramps, n);
         runAllPasses (0, output, n);
 
         for (int i = 0; i < n; ++i)
             s[i] = output[i] * ramps.wet1[i] + s[i] * ramps.dry[i];
-
-        pos += n;
     }
 }

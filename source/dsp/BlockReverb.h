@@ -11,12 +11,14 @@
     division, and runs the combs one after another. This class performs exactly the same
     floating-point operations on the same values in the same order per delay line, so
     its output is bit for bit that of juce::Reverb, but:
-    - it works in runs of samples in which no delay line wraps, so indices are plain offsets;
-    - per sample it steps all sixteen combs of both channels side by side, which the
-      compiler turns into vector operations, and sums their outputs in juce::Reverb's order;
-    - within a run each all-pass reads and writes every position once, so it is a plain
-      element-wise loop over the run, also vectorised;
-    - the five parameter ramps are read once per run while they are settled.
+    - the combs go in runs of samples in which none of them wraps, so indices are plain
+      offsets; per sample all sixteen combs of both channels step side by side, which the
+      compiler turns into vector operations, and their outputs are summed in juce::Reverb's
+      order;
+    - each all-pass then takes a whole chunk of the summed outputs, split only where it
+      wraps; within a stretch it reads and writes every position once, so it is a plain
+      element-wise loop, also vectorised;
+    - the five parameter ramps are read once per chunk while they are settled.
 
     Parameters, sizes, ramps and the level scaling are juce::Reverb's. */
 class BlockReverb
@@ -44,7 +46,10 @@ private:
     static constexpr size_t numCombs = 8, numAllPasses = 4, numChannels = 2;
     static constexpr size_t numCombLanes = numCombs * numChannels;
 
-    /** Longest run processed at once; bounds the stack arrays. */
+    /** Samples per chunk: ramps, input, all-passes and output mix go chunk by chunk. */
+    static constexpr int chunkSize = 256;
+
+    /** Longest comb run: within a chunk the combs go in runs that no comb wraps in. */
     static constexpr int maxRun = 64;
 
     struct DelayLine
@@ -59,16 +64,17 @@ private:
         void advance (int n) noexcept { index += n; if (index == size) index = 0; }
     };
 
-    /** Per-sample values of the five ramps over one run; a settled ramp fills a constant. */
+    /** Per-sample values of the five ramps over one chunk; a settled ramp fills a constant. */
     struct Ramps
     {
-        float damp[maxRun], feedback[maxRun], dry[maxRun], wet1[maxRun], wet2[maxRun];
+        float damp[chunkSize], feedback[chunkSize], dry[chunkSize], wet1[chunkSize], wet2[chunkSize];
     };
 
-    int runLength (int remaining, int channels) const noexcept;
     void fillRamps (Ramps& r, int n, bool stereo) noexcept;
     template <size_t channels>
-    void runCombs (const float* input, float* const* out, const Ramps& r, int n) noexcept;
+    void runAllCombs (const float* input, float* const* out, const Ramps& r, int n) noexcept;
+    template <size_t channels>
+    void runCombs (const float* input, float* const* out, const float* damp, const float* feedback, int n) noexcept;
     void runAllPasses (int channel, float* samples, int n) noexcept;
 
     juce::Reverb::Parameters parameters;
