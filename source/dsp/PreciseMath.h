@@ -42,10 +42,8 @@ namespace PreciseMath
         const double k = shifted - shifter;
         const double r = u - k * 0.6931471805599453;   // ln 2 rounded: r is off by at most |k| * 2e-17
 
-        double q = 1.0 / 6227020800.0;
-        q = q * r + 1.0 / 479001600.0;
-        q = q * r + 1.0 / 39916800.0;
-        q = q * r + 1.0 / 3628800.0;
+        // The series to the 10th power: the next term is below 3e-13 of the sum.
+        double q = 1.0 / 3628800.0;
         q = q * r + 1.0 / 362880.0;
         q = q * r + 1.0 / 40320.0;
         q = q * r + 1.0 / 5040.0;
