@@ -204,6 +204,7 @@ void MenuBar::timerCallback()
 {
     refreshPresetLabel();
     refreshUndoRedoButtons();
+    closeExpiredMessages();
 }
 
 //==============================================================================

@@ -235,5 +235,17 @@ private:
     // Windows of the menus this bar opened; JUCE owns them, the bar only closes them.
     std::vector<juce::Component::SafePointer<juce::Component>> openMenus;
 
+    // Success messages still up, each with the millisecond counter value at which it closes.
+    // The bar's own refresh timer closes them: a one-shot timer of JUCE's would stay pending
+    // after the editor closed, and be leaked when the plug-in is unloaded before it fires.
+    struct SelfClosingMessage
+    {
+        juce::Component::SafePointer<juce::AlertWindow> dialog;
+        juce::uint32 closeAt = 0;
+    };
+
+    std::vector<SelfClosingMessage> selfClosingMessages;
+    void closeExpiredMessages();
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MenuBar)
 };

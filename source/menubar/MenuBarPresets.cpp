@@ -345,14 +345,23 @@ void MenuBar::showSuccessMessage (const juce::String& title, const juce::String&
     content.hasCancel = false;
 
     auto* dialog = openDialog (content, [] (int, const juce::String&) {});
+    selfClosingMessages.push_back ({ dialog, juce::Time::getMillisecondCounter() + (juce::uint32) successMessageMs });
+}
 
-    // The timer may fire after the dialog was closed and deleted, or after the whole editor
-    // went; it only holds a weak reference.
-    juce::Timer::callAfterDelay (successMessageMs, [safeDialog = juce::Component::SafePointer<juce::AlertWindow> (dialog)]
-    {
-        if (safeDialog != nullptr && safeDialog->isCurrentlyModal (false))
-            safeDialog->exitModalState (1);
-    });
+void MenuBar::closeExpiredMessages()
+{
+    const auto now = juce::Time::getMillisecondCounter();
+
+    // The user may have closed a message already, which deleted it. Closing one runs its
+    // result asynchronously, so nothing here changes the list while it is walked.
+    for (auto& m : selfClosingMessages)
+        if (m.dialog != nullptr && (juce::int32) (now - m.closeAt) >= 0 && m.dialog->isCurrentlyModal (false))
+            m.dialog->exitModalState (1);
+
+    selfClosingMessages.erase (std::remove_if (selfClosingMessages.begin(), selfClosingMessages.end(),
+                                               [now] (const SelfClosingMessage& m)
+                                               { return m.dialog == nullptr || (juce::int32) (now - m.closeAt) >= 0; }),
+                               selfClosingMessages.end());
 }
 
 void MenuBar::showErrorMessage (const juce::String& title, const juce::String& message)
