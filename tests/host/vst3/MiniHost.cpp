@@ -273,7 +273,11 @@ namespace orvel::vst3host
     tresult MemoryStream::read (void* buffer, int32 numBytes, int32* numBytesRead)
     {
         const auto count = (std::size_t) std::clamp<int64> (numBytes, 0, (int64) (data.size() - position));
-        std::memcpy (buffer, data.data() + position, count);
+
+        // An empty stream has no data pointer, and memcpy must never be given a null one.
+        if (count > 0)
+            std::memcpy (buffer, data.data() + position, count);
+
         position += count;
 
         if (numBytesRead != nullptr)
