@@ -1,5 +1,6 @@
 #include "dsp/CompressionStage.h"
 #include "common/AudioHelpers.h"
+#include "dsp/PreciseMath.h"
 
 namespace
 {
@@ -69,14 +70,16 @@ void CompressionStage::computeCoefficients() noexcept
 void CompressionStage::applyGains (float* data, const float* envelopes, int n) const noexcept
 {
     // The gain is env / threshold raised to 1 / ratio - 1 at or above the threshold, 1 below.
+    // PreciseMath::pow instead of std::pow lets both loops be vectorised; its gain is within
+    // a relative 1.6e-7 of the exact power (std::pow's within 6e-8).
     const float exponent = ratioInverse - 1.0f;
+    float gains[maxRun];
 
     for (int i = 0; i < n; ++i)
-    {
-        const float env = envelopes[i];
-        const float gain = env < threshold ? 1.0f : std::pow (env * thresholdInverse, exponent);
-        data[i] = gain * data[i];
-    }
+        gains[i] = PreciseMath::pow (envelopes[i] * thresholdInverse, exponent);
+
+    for (int i = 0; i < n; ++i)
+        data[i] = PreciseMath::choose (envelopes[i] < threshold, 1.0f, gains[i]) * data[i];
 }
 
 void CompressionStage::process (juce::AudioBuffer<float>& buffer) noexcept

@@ -8,11 +8,12 @@
     whole chain; makeupTarget() gives its law.
 
     The arithmetic is that of juce::dsp::Compressor<float> (a peak ballistics filter and
-    a power-law gain above the threshold), operation for operation, so the samples are
-    the same; but it runs over blocks inline instead of through two out-of-line calls and
-    a bounds-checked vector per sample, and the two channels' envelopes advance in one
-    loop so that their recursions overlap. std::pow stays: a vectorised double-precision
-    replacement accurate enough to keep the sound measured slower than the library's. */
+    a power-law gain above the threshold), but it runs over blocks inline instead of
+    through two out-of-line calls and a bounds-checked vector per sample, the two channels'
+    envelopes advance in one loop so that their recursions overlap, and the gains of a run
+    are computed together with PreciseMath::pow, which is vectorised. The envelopes are
+    the same values as before; each gain is within a relative 1.6e-7 of the exact power,
+    where std::pow was within 6e-8. */
 class CompressionStage
 {
 public:
