@@ -47,49 +47,38 @@ void DeEsser::process (juce::AudioBuffer<float>& buffer, float amountPercent) no
     const float a = amountPercent / 100.0f;
     const float channelCount = (float) numChannels;
 
-    // The same arithmetic as a sample-by-sample loop, in three passes per run: the side-chain
-    // filters over the run (their recursions overlap), the envelope (the one serial step),
+    // The same arithmetic as a sample-by-sample loop, in two passes per run: the side-chain
+    // filters with the envelope (two independent recursions, which the processor overlaps),
     // then the gains, which the compiler vectorises.
     for (int pos = 0; pos < numSamples; pos += maxRun)
     {
         const int n = juce::jmin (maxRun, numSamples - pos);
-        float left[maxRun], right[maxRun], level[maxRun];
-        std::copy (data[0] + pos, data[0] + pos + n, left);
-
-        if (numChannels == 2)
-        {
-            std::copy (data[1] + pos, data[1] + pos + n, right);
-            sideChain.processStereo (left, right, n);
-
-            for (int i = 0; i < n; ++i)
-                level[i] = (std::abs (left[i]) + std::abs (right[i])) / channelCount;
-        }
-        else
-        {
-            sideChain.process (0, left, n);
-
-            for (int i = 0; i < n; ++i)
-                level[i] = std::abs (left[i]) / channelCount;
-        }
-
+        const float* left = data[0] + pos;
+        const float* right = data[numChannels - 1] + pos;
+        float gains[maxRun];
         float env = envelope;
 
         for (int i = 0; i < n; ++i)
         {
-            const float s = level[i];
+            float sum = std::abs (sideChain.processSample (0, left[i]));
+
+            if (numChannels == 2)
+                sum += std::abs (sideChain.processSample (1, right[i]));
+
+            const float s = sum / channelCount;
             const float k = s > env ? attackCoeff : releaseCoeff;
             env = (1.0f - k) * s + k * env;
-            level[i] = env;
+            gains[i] = env;
         }
 
         envelope = env;
 
         for (int i = 0; i < n; ++i)
-            level[i] = gainForFraction (level[i], a);
+            gains[i] = gainForFraction (gains[i], a);
 
         for (int ch = 0; ch < numChannels; ++ch)
             for (int i = 0; i < n; ++i)
-                data[ch][pos + i] *= level[i];
+                data[ch][pos + i] *= gains[i];
     }
 }
 
