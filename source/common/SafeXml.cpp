@@ -69,6 +69,9 @@ namespace SafeXml
         if (! juce::CharPointer_UTF8::isValidString (raw, (int) std::strlen (raw)))
             return false;
 
+        if (hasMarkupJuceLoopsOn (raw))
+            return false;
+
         // A hexadecimal character reference cut off by the end of the text ("&#x4") makes it
         // read past the end.
         const auto lastAmpersand = text.lastIndexOfChar ('&');
@@ -78,6 +81,43 @@ namespace SafeXml
 
         const auto tail = text.substring (lastAmpersand + 1);
         return ! (tail.startsWithIgnoreCase ("#x") && tail.substring (2).containsOnly ("0123456789abcdefABCDEF"));
+    }
+
+    bool hasMarkupJuceLoopsOn (const char* utf8)
+    {
+        // A processing instruction inside the document element followed by text ("<a><?p?>x")
+        // sends JUCE's parser round the same spot for ever: it skips the instruction like
+        // white space, finds text, steps back to before the instruction to read that text, and
+        // stops at the instruction's '<' again. Orvel writes an instruction only before its
+        // document element, and escapes '<' in attribute values, so any "<?" after the first
+        // element's start is refused. Everything looked for is ASCII, so bytes are enough.
+        const char* element = utf8;
+
+        while ((element = std::strchr (element, '<')) != nullptr && (element[1] == '?' || element[1] == '!'))
+            ++element;
+
+        if (element != nullptr && std::strstr (element, "<?") != nullptr)
+            return true;
+
+        // A document type can define entities, which JUCE expands into markup (that one
+        // included) without a limit; Orvel never writes one.
+        return std::strstr (utf8, "<!DOCTYPE") != nullptr;
+    }
+
+    bool isFileContentReadableByJuceParser (const juce::MemoryBlock& fileContent)
+    {
+        // Text read through juce::String has its damaged bytes decoded into other characters,
+        // so checking such a String would pass bytes the parser then reads raw and misreads
+        // (past the end of its buffer, found by fuzzing the settings file).
+        const auto* bytes = static_cast<const char*> (fileContent.getData());
+        const auto length = fileContent.getSize() == 0 ? (size_t) 0 : ::strnlen (bytes, fileContent.getSize());
+
+        if (! juce::CharPointer_UTF8::isValidString (bytes, (int) length))
+            return false;
+
+        // Valid UTF-8 decodes to itself, so from here on the String is what the parser reads.
+        const auto text = juce::String::fromUTF8 (bytes, (int) length);
+        return isNestingWithinLimit (text) && isReadableByJuceParser (text);
     }
 
     bool hasRepeatedAttribute (const juce::XmlElement& element)

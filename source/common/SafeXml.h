@@ -8,7 +8,8 @@
     malicious document nested some tens of thousands of levels deep would overflow the
     stack and take the host down with it. Orvel's own documents are three levels deep;
     anything nested deeper than maxDepth is refused before it reaches the parser. So is text
-    that the parser misreads: invalid UTF-8, and a character reference cut off by the end.
+    that the parser misreads or never finishes reading: invalid UTF-8, a character reference
+    cut off by the end, and a processing instruction or a document type it loops on.
 */
 namespace SafeXml
 {
@@ -22,9 +23,19 @@ namespace SafeXml
         character data are not told apart from markup, which can only make the count higher. */
     bool isNestingWithinLimit (const juce::String& text);
 
-    /** False for text that sends JUCE's parser astray: text that is not valid UTF-8, or that
-        ends inside a hexadecimal character reference. */
+    /** False for text that sends JUCE's parser astray: text that is not valid UTF-8, that
+        ends inside a hexadecimal character reference, or that hasMarkupJuceLoopsOn(). */
     bool isReadableByJuceParser (const juce::String& text);
+
+    /** True for UTF-8 text holding markup on which JUCE's parser can run for ever: a
+        processing instruction after the start of the document element, or a document type
+        (whose entities could expand to such markup). */
+    bool hasMarkupJuceLoopsOn (const char* utf8);
+
+    /** The same checks as isNestingWithinLimit() and isReadableByJuceParser(), on a file's
+        bytes as JUCE's parser reads them when handed the file itself (as PropertiesFile
+        does): undecoded, up to the first zero byte. */
+    bool isFileContentReadableByJuceParser (const juce::MemoryBlock& fileContent);
 
     /** True when an element of the tree names the same attribute twice. */
     bool hasRepeatedAttribute (const juce::XmlElement& element);

@@ -49,9 +49,11 @@ juce::PropertiesFile* GuiSettings::getSettingsFile()
             return nullptr;
 
         // Text JUCE's parser misreads (broken UTF-8, a cut-off character reference) can make
-        // it read past the end of the text; such a file is left alone like any other damage.
-        const auto text = file.loadFileAsString();
-        if (! SafeXml::isNestingWithinLimit (text) || ! SafeXml::isReadableByJuceParser (text))
+        // it read past the end of the text or loop for ever; such a file is left alone like
+        // any other damage. PropertiesFile hands the parser the file's raw bytes, so those
+        // are what is checked.
+        juce::MemoryBlock content;
+        if (! file.loadFileAsData (content) || ! SafeXml::isFileContentReadableByJuceParser (content))
             return nullptr;
     }
 

@@ -124,6 +124,51 @@ TEST (SafeXml, TextThatJucesParserMisreadsIsRefused)
     EXPECT_FLOAT_EQ (p.getParameterValue ("width"), 80.0f);
 }
 
+// Found by fuzzing user preset files: JUCE's parser never returned from a preset whose body
+// held a processing instruction followed by text. A document type, whose entities expand into
+// the same markup, is refused as well; what comes before the document element is not.
+TEST (SafeXml, MarkupJucesParserLoopsOnIsRefused)
+{
+    const juce::String declaration ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+
+    struct Case { const char* name; juce::String text; bool accepted; };
+    const Case cases[] {
+        { "an instruction then text inside the element", declaration + "<a><?p?>x</a>", false },
+        { "an instruction then text, nested", "<a><b/><b><?p x?> y</b></a>", false },
+        { "any instruction inside the element, even one JUCE skips", "<a><b/><?p?></a>", false },
+        { "a document type defining an entity with that markup",
+          declaration + "<!DOCTYPE a [<!ENTITY e \"<b><?p?>x</b>\">]><a>&e;</a>", false },
+        { "a document type without entities", "<!DOCTYPE a><a/>", false },
+        { "instructions and comments before the element", declaration + "<?p?><!-- <?q?> --><a><!-- c -->x</a>", true },
+        { "an escaped instruction in an attribute", "<a b=\"&lt;?p?&gt;x\">&lt;?p?&gt;x</a>", true },
+    };
+
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ (SafeXml::isReadableByJuceParser (c.text), c.accepted) << c.name;
+        EXPECT_EQ (SafeXml::parse (c.text) != nullptr, c.accepted) << c.name;
+    }
+
+    // The fuzzer's file, shortened: a damaged user preset fails to load and changes nothing.
+    TestSupport::ScopedConfigHome home;
+    OrvelAudioProcessor p;
+    p.setParameterValue ("width", 150.0f);
+    auto xml = p.captureState().toXmlString (juce::XmlElement::TextFormat().singleLine());
+    xml = xml.replace ("<PARAM id=\"lowGain\"", "<?xml version=\"1.0\"?>eq\" <PARAM id=\"lowGain\"");
+    const auto folder = p.getPresetStore().getPresetsFolder();
+    ASSERT_TRUE (folder.createDirectory());
+    ASSERT_TRUE (folder.getChildFile ("Looping.xml").replaceWithText (xml));
+    EXPECT_FALSE (p.loadUserPreset ("Looping"));
+    EXPECT_FLOAT_EQ (p.getParameterValue ("width"), 150.0f);
+    EXPECT_EQ (p.getCurrentPresetName(), "Presets");
+
+    // And through the host's state call.
+    p.setParameterValue ("width", 80.0f);
+    const auto block = stateBlockOf (xml);
+    p.setStateInformation (block.getData(), (int) block.getSize());
+    EXPECT_FLOAT_EQ (p.getParameterValue ("width"), 80.0f);
+}
+
 TEST (SafeXml, AnAttributeRepeatedInOneElementIsRefused)
 {
     // Found by fuzzing user preset files: JUCE keeps both attributes, the state tree reads the

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 // The per-user settings file: display-size texts, defaults, immediate saving and damaged files.
 
 namespace
@@ -163,18 +165,34 @@ TEST (GuiSettingsStore, FileNestedTooDeeplyIsLeftAloneAndReadsAsDefaults)
 
 TEST (GuiSettingsStore, FileJuceWouldMisreadIsLeftAloneAndReadsAsDefaults)
 {
-    TestSupport::ScopedConfigHome home;
-    const auto file = expectedSettingsFile (home);
-    ASSERT_TRUE (file.getParentDirectory().createDirectory());
+    // Each was found by fuzzing the settings file: JUCE's parser read past the end of its
+    // buffer or never returned.
+    const char* const damagedFiles[] {
+        // Cut off inside a character reference, as a crash while saving leaves it.
+        "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"defaultGuiScalePreset\" val=\"75&#x",
+        // A last byte that is not UTF-8: read raw, it makes the parser step over the end.
+        "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"defaultGuiScalePreset\" val=\"75\"/>\xff",
+        // A processing instruction followed by text inside the document element.
+        "<?xml version=\"1.0\"?>\n<PROPERTIES>\n  <?p?>x\n</PROPERTIES>\n",
+    };
 
-    // A settings file cut off inside a character reference, as a crash while saving leaves it.
-    const juce::String damaged ("<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"defaultGuiScalePreset\" val=\"75&#x");
-    ASSERT_TRUE (file.replaceWithText (damaged));
+    for (const auto* damaged : damagedFiles)
+    {
+        SCOPED_TRACE (damaged);
+        TestSupport::ScopedConfigHome home;
+        const auto file = expectedSettingsFile (home);
+        ASSERT_TRUE (file.getParentDirectory().createDirectory());
+        const juce::MemoryBlock bytes (damaged, std::strlen (damaged));
+        ASSERT_TRUE (file.replaceWithData (bytes.getData(), bytes.getSize()));
 
-    GuiSettings s;
-    s.initialise (ProductInfo {});
-    EXPECT_EQ (s.getSettingsFile(), nullptr);
-    EXPECT_EQ (s.getDefaultGuiScalePreset ("150"), "150");
-    EXPECT_FALSE (s.setDefaultGuiScalePreset ("50"));
-    EXPECT_EQ (file.loadFileAsString(), damaged) << "the file is not touched";
+        GuiSettings s;
+        s.initialise (ProductInfo {});
+        EXPECT_EQ (s.getSettingsFile(), nullptr);
+        EXPECT_EQ (s.getDefaultGuiScalePreset ("150"), "150");
+        EXPECT_FALSE (s.setDefaultGuiScalePreset ("50"));
+
+        juce::MemoryBlock after;
+        ASSERT_TRUE (file.loadFileAsData (after));
+        EXPECT_EQ (after, bytes) << "the file is not touched";
+    }
 }
