@@ -5,6 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 
+// The entry points libFuzzer calls; each target defines them.
+extern "C" int LLVMFuzzerInitialize (int* argc, char*** argv);
+extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size);
+
 /** What the fuzz targets share: JUCE set up once, a private home folder (so that preset and
     settings files never touch the real user's), and checks that must hold whatever the input. */
 namespace FuzzSupport

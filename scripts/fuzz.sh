@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Runs each libFuzzer target for a bounded time on its seed corpus (fuzz/corpus/<target>),
-# in the sanitizer build that scripts/sanitize.sh makes. A crash fails the run; the input that
-# caused it is left in build-asan/fuzz-artifacts/ to be added to the corpus as a regression.
+# in the sanitizer build that scripts/sanitize.sh makes. A crash, a leak, a sanitizer report or
+# an input that takes over 10 s fails the run; the input that caused it is left in
+# build-asan/fuzz-artifacts/ to be added to the corpus as a regression input.
+#
+# New inputs found go to a scratch corpus in build-asan/fuzz-corpus/<target>, which later runs
+# start from too; the shipped seeds in fuzz/corpus are only read, never changed.
 #
 # Usage: scripts/fuzz.sh [seconds per target]   (default 60)
 set -euo pipefail
@@ -18,10 +22,10 @@ cmake --build build-asan -j "$(nproc)" --target "${targets[@]/#/orvel_fuzz_}"
 
 mkdir -p build-asan/fuzz-artifacts
 export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$PWD/scripts/sanitizer/ubsan.supp"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/sanitizer/lsan.supp:print_suppressions=0"
 
 for t in "${targets[@]}"; do
-    # New inputs go to a scratch copy of the corpus, so the shipped seeds stay as made.
     work="build-asan/fuzz-corpus/$t"
     mkdir -p "$work"
     start=$(date +%s)

@@ -11,7 +11,7 @@ packages=(
     libflac-dev libvorbis-dev libogg-dev
     libebur128-dev
     libgtest-dev libbenchmark-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev llvm
     xvfb xauth fonts-dejavu-core
     libjack-jackd2-dev lv2-dev liblilv-dev lilv-utils sordi xdotool x11-apps imagemagick
     locales
