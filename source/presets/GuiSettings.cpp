@@ -1,6 +1,18 @@
 #include "presets/GuiSettings.h"
 #include "common/SafeXml.h"
 
+namespace
+{
+    bool hasOnlyValuesJuceCanParse (juce::PropertiesFile& file)
+    {
+        for (const auto& value : file.getAllProperties().getAllValues())
+            if (! SafeXml::isNestingWithinLimit (value) || ! SafeXml::isReadableByJuceParser (value))
+                return false;
+
+        return true;
+    }
+}
+
 juce::PropertiesFile::Options GuiSettings::makeOptions (const ProductInfo& info)
 {
     juce::PropertiesFile::Options options;
@@ -70,6 +82,14 @@ juce::PropertiesFile* GuiSettings::getSettingsFile()
     }
 
     opened = true;
+
+    // Each save parses every stored value as XML, to keep values that hold XML as elements.
+    // Entities in the file decode into any text, markup JUCE's parser misreads included, so
+    // a file with such a value counts as damaged too: it would be read past its end or
+    // parsed for ever on the next save.
+    if (settingsFile != nullptr && ! hasOnlyValuesJuceCanParse (*settingsFile))
+        return nullptr;
+
     return settingsFile;
 }
 

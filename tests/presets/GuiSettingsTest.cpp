@@ -166,7 +166,7 @@ TEST (GuiSettingsStore, FileNestedTooDeeplyIsLeftAloneAndReadsAsDefaults)
 TEST (GuiSettingsStore, FileJuceWouldMisreadIsLeftAloneAndReadsAsDefaults)
 {
     // Each was found by fuzzing the settings file: JUCE's parser read past the end of its
-    // buffer or never returned.
+    // buffer or never returned, on reading the file or on saving it.
     const char* const damagedFiles[] {
         // Cut off inside a character reference, as a crash while saving leaves it.
         "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"defaultGuiScalePreset\" val=\"75&#x",
@@ -174,6 +174,9 @@ TEST (GuiSettingsStore, FileJuceWouldMisreadIsLeftAloneAndReadsAsDefaults)
         "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"defaultGuiScalePreset\" val=\"75\"/>\xff",
         // A processing instruction followed by text inside the document element.
         "<?xml version=\"1.0\"?>\n<PROPERTIES>\n  <?p?>x\n</PROPERTIES>\n",
+        // Values whose entities decode into such markup, which JUCE parses on every save.
+        "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"x\" val=\"&lt;a&gt;&amp;#x\"/></PROPERTIES>",
+        "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"x\" val=\"&lt;a&gt;&lt;?p?&gt;x&lt;/a&gt;\"/></PROPERTIES>",
     };
 
     for (const auto* damaged : damagedFiles)
