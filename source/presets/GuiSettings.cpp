@@ -11,6 +11,25 @@ namespace
 
         return true;
     }
+
+    // PropertiesFile turns an element inside a value back into text with JUCE's single-line
+    // writer, which follows a null line ending (strlen (nullptr)) for an element that comes
+    // after text and holds elements itself. Orvel's values are plain text, so a value that
+    // holds any element is damage. Only called on text already found safe to parse.
+    bool hasElementInsideAValue (const juce::String& text)
+    {
+        const auto xml = juce::parseXML (text);
+
+        if (xml == nullptr)
+            return false;
+
+        for (const auto* value : xml->getChildIterator())
+            for (const auto* child : value->getChildIterator())
+                if (! child->isTextElement())
+                    return true;
+
+        return false;
+    }
 }
 
 juce::PropertiesFile::Options GuiSettings::makeOptions (const ProductInfo& info)
@@ -65,7 +84,8 @@ juce::PropertiesFile* GuiSettings::getSettingsFile()
         // any other damage. PropertiesFile hands the parser the file's raw bytes, so those
         // are what is checked.
         juce::MemoryBlock content;
-        if (! file.loadFileAsData (content) || ! SafeXml::isFileContentReadableByJuceParser (content))
+        if (! file.loadFileAsData (content) || ! SafeXml::isFileContentReadableByJuceParser (content)
+            || hasElementInsideAValue (juce::String::fromUTF8 (static_cast<const char*> (content.getData()), (int) content.getSize())))
             return nullptr;
     }
 

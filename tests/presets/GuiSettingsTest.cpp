@@ -177,6 +177,8 @@ TEST (GuiSettingsStore, FileJuceWouldMisreadIsLeftAloneAndReadsAsDefaults)
         // Values whose entities decode into such markup, which JUCE parses on every save.
         "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"x\" val=\"&lt;a&gt;&amp;#x\"/></PROPERTIES>",
         "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"x\" val=\"&lt;a&gt;&lt;?p?&gt;x&lt;/a&gt;\"/></PROPERTIES>",
+        // An element inside a value, which JUCE writes back to text following a null pointer.
+        "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"x\"><a>t<b><c/></b></a></VALUE></PROPERTIES>",
     };
 
     for (const auto* damaged : damagedFiles)
