@@ -3,32 +3,51 @@
 
 namespace
 {
-    bool hasOnlyValuesJuceCanParse (juce::PropertiesFile& file)
+    // PropertiesFile turns an element inside a value back into text with JUCE's single-line
+    // writer, which follows a null line ending (strlen (nullptr)) when an element comes after
+    // text and holds elements or long attributes itself. True for a tree with any element
+    // after text.
+    bool hasElementAfterText (const juce::XmlElement& element)
     {
-        for (const auto& value : file.getAllProperties().getAllValues())
-            if (! SafeXml::isNestingWithinLimit (value) || ! SafeXml::isReadableByJuceParser (value))
-                return false;
+        bool afterText = false;
 
-        return true;
+        for (const auto* child : element.getChildIterator())
+        {
+            if (child->isTextElement())
+                afterText = true;
+            else if (afterText || hasElementAfterText (*child))
+                return true;
+        }
+
+        return false;
     }
 
-    // PropertiesFile turns an element inside a value back into text with JUCE's single-line
-    // writer, which follows a null line ending (strlen (nullptr)) for an element that comes
-    // after text and holds elements itself. Orvel's values are plain text, so a value that
-    // holds any element is damage. Only called on text already found safe to parse.
-    bool hasElementInsideAValue (const juce::String& text)
+    // Only called on text already found safe for JUCE's parser.
+    bool hasValueJuceWouldMisprint (const juce::String& fileText)
     {
-        const auto xml = juce::parseXML (text);
-
-        if (xml == nullptr)
-            return false;
-
-        for (const auto* value : xml->getChildIterator())
-            for (const auto* child : value->getChildIterator())
-                if (! child->isTextElement())
+        if (const auto xml = juce::parseXML (fileText))
+            for (const auto* value : xml->getChildIterator())
+                if (hasElementAfterText (*value))
                     return true;
 
         return false;
+    }
+
+    // Each save parses every stored value as XML and keeps those that parse as elements, which
+    // the next read prints back to text. Entities in the file decode into any text, so a value
+    // can hold markup the parser misreads, or a tree the printer fails on.
+    bool hasOnlyValuesJuceCanParse (juce::PropertiesFile& file)
+    {
+        for (const auto& value : file.getAllProperties().getAllValues())
+        {
+            if (! SafeXml::isNestingWithinLimit (value) || ! SafeXml::isReadableByJuceParser (value))
+                return false;
+
+            if (const auto xml = juce::parseXML (value); xml != nullptr && hasElementAfterText (*xml))
+                return false;
+        }
+
+        return true;
     }
 }
 
@@ -85,7 +104,7 @@ juce::PropertiesFile* GuiSettings::getSettingsFile()
         // are what is checked.
         juce::MemoryBlock content;
         if (! file.loadFileAsData (content) || ! SafeXml::isFileContentReadableByJuceParser (content)
-            || hasElementInsideAValue (juce::String::fromUTF8 (static_cast<const char*> (content.getData()), (int) content.getSize())))
+            || hasValueJuceWouldMisprint (juce::String::fromUTF8 (static_cast<const char*> (content.getData()), (int) content.getSize())))
             return nullptr;
     }
 
@@ -103,10 +122,7 @@ juce::PropertiesFile* GuiSettings::getSettingsFile()
 
     opened = true;
 
-    // Each save parses every stored value as XML, to keep values that hold XML as elements.
-    // Entities in the file decode into any text, markup JUCE's parser misreads included, so
-    // a file with such a value counts as damaged too: it would be read past its end or
-    // parsed for ever on the next save.
+    // A file with a value that the next save or read would choke on counts as damaged too.
     if (settingsFile != nullptr && ! hasOnlyValuesJuceCanParse (*settingsFile))
         return nullptr;
 

@@ -177,8 +177,10 @@ TEST (GuiSettingsStore, FileJuceWouldMisreadIsLeftAloneAndReadsAsDefaults)
         // Values whose entities decode into such markup, which JUCE parses on every save.
         "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"x\" val=\"&lt;a&gt;&amp;#x\"/></PROPERTIES>",
         "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"x\" val=\"&lt;a&gt;&lt;?p?&gt;x&lt;/a&gt;\"/></PROPERTIES>",
-        // An element inside a value, which JUCE writes back to text following a null pointer.
+        // An element after text inside a value, which JUCE prints back to text following a
+        // null pointer; as elements in the file, and as a value that a save turns into them.
         "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"x\"><a>t<b><c/></b></a></VALUE></PROPERTIES>",
+        "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"x\" val=\"&lt;a&gt;t&lt;b&gt;&lt;c/&gt;&lt;/b&gt;&lt;/a&gt;\"/></PROPERTIES>",
     };
 
     for (const auto* damaged : damagedFiles)
