@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 namespace FuzzSupport
 {
@@ -18,7 +20,13 @@ namespace FuzzSupport
         char pattern[] = "/tmp/orvel-fuzz-home-XXXXXX";
 
         if (const char* home = ::mkdtemp (pattern))
+        {
             ::setenv ("HOME", home, 1);
+
+            // Removed at exit without JUCE, whose statics may be gone by then.
+            static const std::string madeHome (home);
+            std::atexit ([] { std::error_code ignored; std::filesystem::remove_all (madeHome, ignored); });
+        }
 
         ::unsetenv ("XDG_CONFIG_HOME");
 
