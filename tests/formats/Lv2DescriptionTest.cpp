@@ -2,7 +2,7 @@
 // (lilv-utils) list the plug-in, its class and its ports, sord_validate (sordi) checks the
 // files against the LV2 schemas of lv2-dev, and lilv finds the 26 parameters with the names,
 // ranges and defaults that the VST3 shows. The tools see this bundle and the LV2
-// specifications only, never the other plug-ins on the machine.
+// schema bundles only, never the other plug-ins on the machine.
 
 #include "Lv2TestHost.h"
 #include "ParameterTable.h"
@@ -29,7 +29,7 @@ namespace
 {
     const std::string pluginUri = "https://corvaneaudio.com/plugins/orvel";
 
-    // The specification bundles that lv2-dev installs.
+    // The LV2 schema bundles that lv2-dev installs.
     constexpr std::array<const char*, 25> specBundles {
         "atom", "buf-size", "core", "data-access", "dynmanifest", "event", "instance-access", "log",
         "midi", "morph", "options", "parameters", "patch", "port-groups", "port-props", "presets",
@@ -62,7 +62,7 @@ namespace
 
     std::string quoted (const std::string& s) { return "'" + s + "'"; }
 
-    /** An LV2_PATH of its own: links to the built bundle and to the specifications. */
+    /** An LV2_PATH of its own: links to the built bundle and to the LV2 schema bundles. */
     class Lv2Tools : public ::testing::Test
     {
     protected:
