@@ -136,8 +136,9 @@ void StereoWidth::applyMoving (float& l, float& r, float mid, float side, float 
     }
 }
 
-void StereoWidth::applySteady (float* left, float* right, const float* mid, const float* side, const float* midE,
-                               const float* sideE, const float* dA, const float* dB, int n, float w) noexcept
+void StereoWidth::applySteady (float* __restrict left, float* __restrict right, const float* __restrict mid,
+                               const float* __restrict side, const float* __restrict midE, const float* __restrict sideE,
+                               const float* __restrict dA, const float* __restrict dB, int n, float w) noexcept
 {
     if (w != lastShapeWidth)
     {
