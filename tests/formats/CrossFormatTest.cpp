@@ -3,6 +3,8 @@
 // bare VST3 host of tests/host/vst3, the LV2 in the lilv host beside this file, both in this
 // process, each module with its own copy of JUCE.
 
+#include "Command.h"
+#include "FloatWav.h"
 #include "JuceBase64.h"
 #include "Lv2TestHost.h"
 #include "ParameterTable.h"
@@ -14,6 +16,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -306,6 +309,133 @@ INSTANTIATE_TEST_SUITE_P (
         // Every section, then the host's own bypass (VST3 "Bypass", LV2 lv2:enabled off).
         RenderCase { "host-bypass", everySection, false, {}, true }),
     [] (const auto& instance) { std::string n = instance.param.name; std::replace (n.begin(), n.end(), '-', '_'); return n; });
+
+//==============================================================================
+TEST (Lv2apply, RendersAFileAsTheVst3Does)
+{
+    // Debian's lv2apply (lilv-utils) gives the plug-in no features, leaves its atom ports
+    // unconnected and sets parameters through their control ports by symbol.
+    namespace fs = std::filesystem;
+    char pattern[] = "/tmp/orvel-lv2apply-XXXXXX";
+    ASSERT_NE (mkdtemp (pattern), nullptr);
+    const fs::path folder (pattern);
+    fs::create_directory_symlink (ORVEL_LV2_BUNDLE, folder / "Orvel.lv2");
+
+    const auto input = voice ((int) (1.5 * sampleRate));
+    ASSERT_TRUE (orvel::formats::writeFloatWav ((folder / "in.wav").string(), input, (int) sampleRate));
+
+    using orvel::formats::quoted;
+    std::string command = "LV2_PATH=" + quoted (folder.string()) + " " ORVEL_LV2APPLY
+                          " -i " + quoted ((folder / "in.wav").string()) + " -o " + quoted ((folder / "out.wav").string());
+
+    for (const auto& [id, value] : everySection)
+        command += " -c " + id + " " + std::to_string (value);
+
+    const auto result = orvel::formats::runCommand (command + " " + pluginUri);
+    const auto fromLv2 = orvel::formats::readFloatWav ((folder / "out.wav").string());
+    fs::remove_all (folder);
+    ASSERT_EQ (result.status, 0) << result.output;
+    ASSERT_TRUE (fromLv2.has_value()) << "lv2apply wrote no float WAV";
+
+    // The VST3 with the same values, in blocks of 512.
+    Vst3Side vst3;
+    vst3.set (everySection, false);
+    auto fromVst3 = input;
+
+    for (int start = 0; start < (int) input[0].size(); start += blockSize)
+        vst3.run (fromVst3, start, std::min (blockSize, (int) input[0].size() - start));
+
+    ASSERT_EQ (fromLv2->size(), 2u);
+    ASSERT_EQ ((*fromLv2)[0].size(), input[0].size());
+    ASSERT_GT (largestDifference (fromVst3, input), 0.01f);
+
+    const auto difference = largestDifference (fromVst3, *fromLv2);
+    std::printf ("largest lv2apply - VST3 difference %.3g (output peak %.3f)\n", (double) difference, (double) peak (fromVst3));
+    EXPECT_EQ (difference, 0.0f);
+}
+
+TEST (Lv2BareHost, RunsWithoutFeaturesAndSplitsLongRuns)
+{
+    // No URID map, no options, no bounded block length and no atom ports: the plug-in keeps
+    // URIDs of its own, prepares for its default length and splits runs longer than that.
+    // Its output must equal the fully featured host's, run for run.
+    orvel::lv2host::World world (ORVEL_LV2_BUNDLE);
+    const int longRun = 10000;
+    orvel::lv2host::Instance bare (world, pluginUri, sampleRate, longRun, orvel::lv2host::Instance::Host::bare);
+    orvel::lv2host::Instance full (world, pluginUri, sampleRate, longRun);
+
+    for (const auto& [id, value] : everySection)
+    {
+        bare.setParameter (id, value);
+        full.setParameter (id, value);
+    }
+
+    const auto input = voice (5 * longRun + 123);
+    auto fromBare = input, fromFull = input;
+
+    for (int start = 0; start < (int) input[0].size(); start += longRun)
+    {
+        const auto n = std::min (longRun, (int) input[0].size() - start);
+        const float* in[2] = { input[0].data() + start, input[1].data() + start };
+        float* outBare[2] = { fromBare[0].data() + start, fromBare[1].data() + start };
+        float* outFull[2] = { fromFull[0].data() + start, fromFull[1].data() + start };
+        bare.run (in, outBare, n);
+        full.run (in, outFull, n);
+    }
+
+    ASSERT_GT (largestDifference (fromFull, input), 0.01f);
+    EXPECT_EQ (largestDifference (fromBare, fromFull), 0.0f);
+}
+
+TEST (Lv2ControlPorts, ApplyChangesOnlySoARestoredStateStands)
+{
+    // A host restores a state and leaves the parameters' ports at their defaults: the state
+    // stands. A port the host then moves is applied; a value that is not a number is ignored
+    // and one beyond the range is limited to it.
+    orvel::lv2host::World world (ORVEL_LV2_BUNDLE);
+    orvel::lv2host::Instance source (world, pluginUri, sampleRate, blockSize);
+    source.setParameter ("inputGain", -12.0f);
+    source.setParameter ("reverbMix", 40.0f);
+    const auto input = voice (blockSize);
+    auto scratch = input;
+    const float* in[2] = { input[0].data(), input[1].data() };
+    float* out[2] = { scratch[0].data(), scratch[1].data() };
+    source.run (in, out, blockSize);
+    const auto state = source.saveState();
+
+    orvel::lv2host::Instance restored (world, pluginUri, sampleRate, blockSize);
+    ASSERT_TRUE (restored.restoreState (state));
+    restored.run (in, out, blockSize);
+    EXPECT_EQ (restored.saveState(), state) << "ports left at their defaults overrode the state";
+
+    const auto valueInState = [&] (const std::string& id)
+    {
+        const auto xml = orvel::juceformat::fromBase64 (restored.saveState().at (stateKey)).value_or (Bytes {});
+        const std::string text (xml.begin(), xml.end());
+        const auto at = text.find ("id=\"" + id + "\" value=\"");
+
+        if (at == std::string::npos)
+            return std::string ("(missing)");
+
+        const auto start = at + id.size() + 13;
+        return text.substr (start, text.find ('"', start) - start);
+    };
+
+    ASSERT_EQ (valueInState ("inputGain"), "-12.0");
+
+    restored.setParameter ("inputGain", 3.0f);
+    restored.run (in, out, blockSize);
+    EXPECT_EQ (valueInState ("inputGain"), "3.0");
+
+    restored.setParameter ("inputGain", std::nanf (""));
+    restored.run (in, out, blockSize);
+    EXPECT_EQ (valueInState ("inputGain"), "3.0");
+
+    restored.setParameter ("inputGain", 1000.0f);
+    restored.run (in, out, blockSize);
+    EXPECT_EQ (valueInState ("inputGain"), "48.0");
+    EXPECT_EQ (valueInState ("reverbMix"), "40.0");
+}
 
 //==============================================================================
 TEST (CrossFormatState, AVst3StateRestoresInTheLv2ByteForByte)

@@ -1,16 +1,16 @@
 // Orvel.lv2's TTL files as Debian's LV2 tools and a lilv host read them: lv2ls and lv2info
 // (lilv-utils) list the plug-in, its class and its ports, sord_validate (sordi) checks the
-// files against the LV2 schemas of lv2-dev, and lilv finds the 26 parameters with the names,
-// ranges and defaults that the VST3 shows. The tools see this bundle and the LV2
+// files against the LV2 schemas of lv2-dev, and lilv finds the 26 parameters' control ports
+// with the names, ranges and defaults that the VST3 shows. The tools see this bundle and the LV2
 // schema bundles only, never the other plug-ins on the machine.
 
+#include "Command.h"
 #include "Lv2TestHost.h"
 #include "ParameterTable.h"
 
 #include <gtest/gtest.h>
 
 #include <lv2/core/lv2.h>
-#include <lv2/patch/patch.h>
 
 #include <array>
 #include <cstdio>
@@ -19,7 +19,6 @@
 #include <regex>
 #include <set>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -36,31 +35,10 @@ namespace
         "resize-port", "schemas", "state", "time", "ui", "units", "uri-map", "urid", "worker"
     };
 
-    struct CommandResult
-    {
-        int status = -1;
-        std::string output; // standard output and standard error
-    };
+    using orvel::formats::CommandResult;
+    using orvel::formats::quoted;
 
-    CommandResult run (const std::string& command)
-    {
-        CommandResult result;
-        FILE* pipe = popen ((command + " 2>&1").c_str(), "r");
-
-        if (pipe == nullptr)
-            return result;
-
-        char buffer[4096];
-
-        for (std::size_t n; (n = fread (buffer, 1, sizeof (buffer), pipe)) > 0;)
-            result.output.append (buffer, n);
-
-        const auto status = pclose (pipe);
-        result.status = WIFEXITED (status) ? WEXITSTATUS (status) : -1;
-        return result;
-    }
-
-    std::string quoted (const std::string& s) { return "'" + s + "'"; }
+    CommandResult run (const std::string& command) { return orvel::formats::runCommand (command); }
 
     /** An LV2_PATH of its own: links to the built bundle and to the LV2 schema bundles. */
     class Lv2Tools : public ::testing::Test
@@ -116,16 +94,33 @@ TEST_F (Lv2Tools, Lv2infoShowsNameClassAndPorts)
     EXPECT_TRUE (std::regex_search (r.output, std::regex ("\\n\\s*Class:\\s+Plugin\\n"))) << r.output;
     EXPECT_TRUE (std::regex_search (r.output, std::regex ("\\n\\s*Author:\\s+Corvane Audio\\n"))) << r.output;
 
-    // Every port, by symbol: stereo audio, the atom ports that carry the parameters, and the
-    // host's latency, free-wheeling and bypass (lv2:enabled) controls.
+    // Every port, by symbol: stereo audio, the atom ports, the host's latency, free-wheeling
+    // and bypass (lv2:enabled) controls, then one input control port per parameter.
     std::vector<std::string> symbols;
     const std::regex symbol ("\\n\\s*Symbol:\\s+(\\S+)");
 
     for (std::sregex_iterator it (r.output.begin(), r.output.end(), symbol), end; it != end; ++it)
         symbols.push_back ((*it)[1]);
 
-    EXPECT_EQ (symbols, (std::vector<std::string> { "audio_in_1", "audio_in_2", "audio_out_1", "audio_out_2",
-                                                    "in", "out", "latency", "freeWheeling", "enabled" }));
+    std::vector<std::string> expected { "audio_in_1", "audio_in_2", "audio_out_1", "audio_out_2",
+                                        "in", "out", "latency", "freeWheeling", "enabled" };
+
+    for (const auto& row : parameterTable)
+        expected.push_back (row.id);
+
+    EXPECT_EQ (symbols, expected);
+
+    // Each port's block starts with its two types, in either order; the parameters' ports
+    // are input control ports.
+    const std::regex typed ("Type:\\s+(\\S+)\\s+(\\S+)\\s+Symbol:\\s+(\\S+)");
+    const std::set<std::string> inputControl { "http://lv2plug.in/ns/lv2core#ControlPort", "http://lv2plug.in/ns/lv2core#InputPort" };
+    std::vector<std::string> controls;
+
+    for (std::sregex_iterator it (r.output.begin(), r.output.end(), typed), end; it != end; ++it)
+        if (std::set<std::string> { (*it)[1], (*it)[2] } == inputControl && (*it)[3] != "freeWheeling" && (*it)[3] != "enabled")
+            controls.push_back ((*it)[3]);
+
+    EXPECT_EQ (controls, std::vector<std::string> (expected.begin() + 9, expected.end()));
 }
 
 TEST_F (Lv2Tools, TtlFilesValidateAgainstTheLv2Schemas)
@@ -156,58 +151,50 @@ TEST_F (Lv2Tools, TtlFilesValidateAgainstTheLv2Schemas)
     EXPECT_TRUE (std::regex_search (r.output, std::regex ("Found 0 errors"))) << r.output;
 }
 
-TEST (Lv2Parameters, TheTwentySixParametersHaveTheirNamesRangesAndDefaults)
+TEST (Lv2Parameters, TheTwentySixControlPortsHaveTheParametersNamesRangesAndDefaults)
 {
     orvel::lv2host::World world (ORVEL_LV2_BUNDLE);
-    ASSERT_NE (world.plugin (pluginUri), nullptr);
+    const auto* plugin = world.plugin (pluginUri);
+    ASSERT_NE (plugin, nullptr);
     auto* w = world.get();
 
-    auto* subject = lilv_new_uri (w, pluginUri.c_str());
-    auto* writable = lilv_new_uri (w, LV2_PATCH__writable);
-    auto* label = lilv_new_uri (w, "http://www.w3.org/2000/01/rdf-schema#label");
-    auto* minimum = lilv_new_uri (w, LV2_CORE__minimum);
-    auto* maximum = lilv_new_uri (w, LV2_CORE__maximum);
-    auto* defaultValue = lilv_new_uri (w, LV2_CORE__default);
+    auto* toggled = lilv_new_uri (w, LV2_CORE__toggled);
+    auto* controlClass = lilv_new_uri (w, LV2_CORE__ControlPort);
+    auto* inputClass = lilv_new_uri (w, LV2_CORE__InputPort);
+    const auto firstParameterPort = lilv_plugin_get_num_ports (plugin) - (std::uint32_t) parameterTable.size();
+    EXPECT_EQ (firstParameterPort, 9u);
 
-    std::set<std::string> listed;
-    auto* nodes = lilv_world_find_nodes (w, subject, writable, nullptr);
-    LILV_FOREACH (nodes, i, nodes)
-        listed.insert (lilv_node_as_uri (lilv_nodes_get (nodes, i)));
-    lilv_nodes_free (nodes);
-
-    std::set<std::string> expected;
-
-    for (const auto& row : parameterTable)
-        expected.insert (pluginUri + ":" + row.id);
-
-    EXPECT_EQ (listed, expected);
-
-    for (const auto& row : parameterTable)
+    for (std::size_t i = 0; i < parameterTable.size(); ++i)
     {
+        const auto& row = parameterTable[i];
         SCOPED_TRACE (row.id);
-        auto* parameter = lilv_new_uri (w, (pluginUri + ":" + row.id).c_str());
+        const auto* port = lilv_plugin_get_port_by_index (plugin, firstParameterPort + (std::uint32_t) i);
+        ASSERT_NE (port, nullptr);
 
-        const auto number = [&] (const LilvNode* property)
-        {
-            auto* node = lilv_world_get (w, parameter, property, nullptr);
-            const auto value = node != nullptr && lilv_node_is_float (node) ? lilv_node_as_float (node)
-                             : node != nullptr && lilv_node_is_int (node)   ? (float) lilv_node_as_int (node)
-                                                                            : -12345.0f;
-            lilv_node_free (node);
-            return value;
-        };
+        EXPECT_TRUE (lilv_port_is_a (plugin, port, controlClass));
+        EXPECT_TRUE (lilv_port_is_a (plugin, port, inputClass));
+        EXPECT_STREQ (lilv_node_as_string (lilv_port_get_symbol (plugin, port)), row.id);
 
-        auto* name = lilv_world_get (w, parameter, label, nullptr);
+        auto* name = lilv_port_get_name (plugin, port);
         ASSERT_NE (name, nullptr);
         EXPECT_STREQ (lilv_node_as_string (name), row.name);
         lilv_node_free (name);
 
-        EXPECT_FLOAT_EQ (number (minimum), row.minimum);
-        EXPECT_FLOAT_EQ (number (maximum), row.maximum);
-        EXPECT_FLOAT_EQ (number (defaultValue), row.defaultValue);
-        lilv_node_free (parameter);
+        LilvNode *defaultValue = nullptr, *minimum = nullptr, *maximum = nullptr;
+        lilv_port_get_range (plugin, port, &defaultValue, &minimum, &maximum);
+        ASSERT_TRUE (defaultValue != nullptr && minimum != nullptr && maximum != nullptr);
+
+        // Read back exactly: a host that starts a port at its default must give the
+        // parameter's own default, not a rounded one.
+        EXPECT_EQ (lilv_node_as_float (minimum), row.minimum);
+        EXPECT_EQ (lilv_node_as_float (maximum), row.maximum);
+        EXPECT_EQ (lilv_node_as_float (defaultValue), row.defaultValue);
+        EXPECT_EQ (lilv_port_has_property (plugin, port, toggled), row.isBool);
+
+        for (auto* node : { defaultValue, minimum, maximum })
+            lilv_node_free (node);
     }
 
-    for (auto* node : { subject, writable, label, minimum, maximum, defaultValue })
+    for (auto* node : { toggled, controlClass, inputClass })
         lilv_node_free (node);
 }

@@ -5,7 +5,6 @@
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/options/options.h>
 #include <lv2/parameters/parameters.h>
-#include <lv2/patch/patch.h>
 #include <lv2/state/state.h>
 
 #include <algorithm>
@@ -111,17 +110,18 @@ namespace orvel::lv2host
     };
 
     //==============================================================================
-    Instance::Instance (const World& world, const std::string& uri, double sampleRate, int maxBlockSize)
+    Instance::Instance (const World& world, const std::string& uri, double sampleRate, int maxBlockSize, Host host)
         : pluginUri (uri),
           features (std::make_unique<Features> (sampleRate, maxBlockSize)),
           blockSize (maxBlockSize),
           controlIn (sequenceBytes / sizeof (std::uint64_t)),
-          controlOut (sequenceBytes / sizeof (std::uint64_t))
+          controlOut (sequenceBytes / sizeof (std::uint64_t)),
+          connectAtomPorts (host == Host::full)
     {
         plugin = world.plugin (uri);
         require (plugin != nullptr, "the bundle does not describe " + uri);
 
-        instance = lilv_plugin_instantiate (plugin, sampleRate, features->list);
+        instance = lilv_plugin_instantiate (plugin, sampleRate, host == Host::full ? features->list : nullptr);
         require (instance != nullptr, "instantiation failed");
 
         for (int ch = 0; ch < 2; ++ch)
@@ -134,11 +134,40 @@ namespace orvel::lv2host
         connectPort (world.get(), "audio_in_2", audioIn[1].data());
         connectPort (world.get(), "audio_out_1", audioOut[0].data());
         connectPort (world.get(), "audio_out_2", audioOut[1].data());
-        connectPort (world.get(), "in", controlIn.data());
-        connectPort (world.get(), "out", controlOut.data());
+        if (connectAtomPorts)
+        {
+            connectPort (world.get(), "in", controlIn.data());
+            connectPort (world.get(), "out", controlOut.data());
+        }
+
         connectPort (world.get(), "latency", &latency);
         connectPort (world.get(), "freeWheeling", &freeWheeling);
         connectPort (world.get(), "enabled", &enabled);
+
+        // Every other input control port is a parameter; it starts at its default, as hosts
+        // start them.
+        auto* controlClass = lilv_new_uri (world.get(), LV2_CORE__ControlPort);
+        auto* inputClass = lilv_new_uri (world.get(), LV2_CORE__InputPort);
+
+        for (std::uint32_t i = 0; i < lilv_plugin_get_num_ports (plugin); ++i)
+        {
+            const auto* port = lilv_plugin_get_port_by_index (plugin, i);
+            const std::string symbol = lilv_node_as_string (lilv_port_get_symbol (plugin, port));
+
+            if (! lilv_port_is_a (plugin, port, controlClass) || ! lilv_port_is_a (plugin, port, inputClass)
+                || symbol == "freeWheeling" || symbol == "enabled")
+                continue;
+
+            LilvNode* defaultValue = nullptr;
+            lilv_port_get_range (plugin, port, &defaultValue, nullptr, nullptr);
+            require (defaultValue != nullptr, "no default for " + symbol);
+            auto& value = parameterPorts[symbol] = std::make_unique<float> (lilv_node_as_float (defaultValue));
+            lilv_node_free (defaultValue);
+            lilv_instance_connect_port (instance, i, value.get());
+        }
+
+        lilv_node_free (controlClass);
+        lilv_node_free (inputClass);
 
         lilv_instance_activate (instance);
     }
@@ -174,39 +203,37 @@ namespace orvel::lv2host
 
     void Instance::setParameter (const std::string& parameterId, float value)
     {
-        pendingParameters.emplace_back (parameterId, value);
+        const auto found = parameterPorts.find (parameterId);
+        require (found != parameterPorts.end(), "no control port " + parameterId);
+        *found->second = value;
+    }
+
+    float Instance::getParameter (const std::string& parameterId) const
+    {
+        const auto found = parameterPorts.find (parameterId);
+        require (found != parameterPorts.end(), "no control port " + parameterId);
+        return *found->second;
     }
 
     void Instance::run (const float* const* in, float* const* out, int numSamples)
     {
         require (numSamples >= 0 && numSamples <= blockSize, "block longer than announced");
 
-        // The control input: one patch:Set per pending parameter, at the block's start.
-        LV2_Atom_Forge forge;
-        lv2_atom_forge_init (&forge, &features->mapData);
-        lv2_atom_forge_set_buffer (&forge, reinterpret_cast<std::uint8_t*> (controlIn.data()), sequenceBytes);
-        LV2_Atom_Forge_Frame sequence;
-        lv2_atom_forge_sequence_head (&forge, &sequence, 0);
-
-        for (const auto& [id, value] : pendingParameters)
+        if (connectAtomPorts)
         {
-            lv2_atom_forge_frame_time (&forge, 0);
-            LV2_Atom_Forge_Frame object;
-            lv2_atom_forge_object (&forge, &object, 0, map (LV2_PATCH__Set));
-            lv2_atom_forge_key (&forge, map (LV2_PATCH__property));
-            lv2_atom_forge_urid (&forge, map (pluginUri + ":" + id));
-            lv2_atom_forge_key (&forge, map (LV2_PATCH__value));
-            lv2_atom_forge_float (&forge, value);
-            lv2_atom_forge_pop (&forge, &object);
+            // The control input: an empty sequence.
+            LV2_Atom_Forge forge;
+            lv2_atom_forge_init (&forge, &features->mapData);
+            lv2_atom_forge_set_buffer (&forge, reinterpret_cast<std::uint8_t*> (controlIn.data()), sequenceBytes);
+            LV2_Atom_Forge_Frame sequence;
+            lv2_atom_forge_sequence_head (&forge, &sequence, 0);
+            lv2_atom_forge_pop (&forge, &sequence);
+
+            // The control output: an empty chunk of the whole capacity for the plug-in to fill.
+            auto* outSequence = reinterpret_cast<LV2_Atom*> (controlOut.data());
+            outSequence->type = map (LV2_ATOM__Chunk);
+            outSequence->size = (std::uint32_t) (sequenceBytes - sizeof (LV2_Atom));
         }
-
-        lv2_atom_forge_pop (&forge, &sequence);
-        pendingParameters.clear();
-
-        // The control output: an empty chunk of the whole capacity for the plug-in to fill.
-        auto* outSequence = reinterpret_cast<LV2_Atom*> (controlOut.data());
-        outSequence->type = map (LV2_ATOM__Chunk);
-        outSequence->size = (std::uint32_t) (sequenceBytes - sizeof (LV2_Atom));
 
         for (int ch = 0; ch < 2; ++ch)
             std::copy (in[ch], in[ch] + numSamples, audioIn[ch].begin());

@@ -2,9 +2,10 @@
 
 // A small LV2 host on lilv for the tests: it loads the built Orvel.lv2 with the features that
 // Ardour, Carla or Zrythm give a plug-in (URID map, options with the block length, bounded
-// blocks), sets parameters with patch:Set messages on the control port, runs audio and
-// saves and restores the state through the plug-in's state interface. The lilv world holds
-// this one bundle, never the other plug-ins on the machine.
+// blocks), or bare, with none of them and the atom ports left unconnected, as lv2apply does.
+// It sets parameters through their control ports, runs audio and saves and restores the
+// state through the plug-in's state interface. The lilv world holds this one bundle, never
+// the other plug-ins on the machine.
 
 #include <lilv/lilv.h>
 #include <lv2/urid/urid.h>
@@ -44,15 +45,27 @@ namespace orvel::lv2host
     class Instance
     {
     public:
-        Instance (const World& world, const std::string& uri, double sampleRate, int maxBlockSize);
+        /** What the host gives the plug-in. */
+        enum class Host
+        {
+            full, ///< URID map and unmap, options with the block lengths, bounded blocks, atom ports
+            bare  ///< no features, atom ports unconnected
+        };
+
+        /** maxBlockSize: the longest run; with a full host, also the maximum it announces. */
+        Instance (const World& world, const std::string& uri, double sampleRate, int maxBlockSize,
+                  Host host = Host::full);
         ~Instance();
 
         Instance (const Instance&) = delete;
         Instance& operator= (const Instance&) = delete;
 
-        /** Sends a patch:Set of the parameter with this identifier, in its own units, with
-            the next run. */
+        /** Sets the control port of the parameter with this identifier (its symbol), in the
+            parameter's own units; the plug-in reads it in the next run. */
         void setParameter (const std::string& parameterId, float value);
+
+        /** The value the parameter's control port holds now. */
+        float getParameter (const std::string& parameterId) const;
 
         /** The lv2:enabled port: false is the host's bypass. */
         void setEnabled (bool shouldBeEnabled) { enabled = shouldBeEnabled ? 1.0f : 0.0f; }
@@ -83,6 +96,7 @@ namespace orvel::lv2host
         std::vector<float> audioIn[2], audioOut[2];
         std::vector<std::uint64_t> controlIn, controlOut; // atom sequences, 8-byte aligned
         float latency = 0.0f, freeWheeling = 0.0f, enabled = 1.0f;
-        std::vector<std::pair<std::string, float>> pendingParameters;
+        std::map<std::string, std::unique_ptr<float>> parameterPorts; // by symbol, at their defaults
+        bool connectAtomPorts = true;
     };
 }
