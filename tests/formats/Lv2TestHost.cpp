@@ -120,6 +120,7 @@ namespace orvel::lv2host
     {
         plugin = world.plugin (uri);
         require (plugin != nullptr, "the bundle does not describe " + uri);
+        lilvWorld = world.get();
 
         instance = lilv_plugin_instantiate (plugin, sampleRate, host == Host::full ? features->list : nullptr);
         require (instance != nullptr, "instantiation failed");
@@ -193,6 +194,25 @@ namespace orvel::lv2host
     LV2_URID Instance::map (const std::string& uri)
     {
         return features->map (uri);
+    }
+
+    void* Instance::handle() const
+    {
+        return lilv_instance_get_handle (instance);
+    }
+
+    const LV2_Feature* Instance::uridMapFeature() const
+    {
+        return &features->mapFeature;
+    }
+
+    std::uint32_t Instance::portIndex (const std::string& symbol) const
+    {
+        auto* symbolNode = lilv_new_string (lilvWorld, symbol.c_str());
+        const auto* port = lilv_plugin_get_port_by_symbol (plugin, symbolNode);
+        lilv_node_free (symbolNode);
+        require (port != nullptr, "no port " + symbol);
+        return lilv_port_get_index (plugin, port);
     }
 
     std::string Instance::unmap (LV2_URID urid) const

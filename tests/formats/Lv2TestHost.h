@@ -82,10 +82,21 @@ namespace orvel::lv2host
         LV2_URID map (const std::string& uri);
         std::string unmap (LV2_URID urid) const;
 
+        /** The plug-in's own handle, which a UI with instance-access is given. */
+        void* handle() const;
+
+        /** The host's URID map feature. */
+        const LV2_Feature* uridMapFeature() const;
+
+        /** The index of the port with this symbol. */
+        std::uint32_t portIndex (const std::string& symbol) const;
+
     private:
         struct Features;
 
         void connectPort (LilvWorld* world, const char* symbol, void* data);
+
+        LilvWorld* lilvWorld = nullptr;
 
         std::string pluginUri;
         const LilvPlugin* plugin = nullptr;
