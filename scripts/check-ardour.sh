@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
-# Loads the built Orvel.vst3 into a real DAW, Debian's Ardour, headless (dummy audio backend, no
-# display), and runs the Ardour check (tests/realhost/) on it: scan, insert, renders on stereo and mono
-# tracks, output gain, bypass, state through save and reopen, and the host's logs. Every check
-# is required; none is skipped.
+# Loads the built Orvel.vst3 or Orvel.lv2 into a real DAW, Debian's Ardour, headless (dummy audio
+# backend, no display), and runs the Ardour check (tests/realhost/) on it: scan, insert, renders on
+# stereo and mono tracks, output gain, bypass, state through save and reopen, and the host's logs.
+# Every check is required; none is skipped.
 #
-#   scripts/check-ardour.sh [PATH/TO/Orvel.vst3 [WORK_DIR]]
+#   scripts/check-ardour.sh [PATH/TO/Orvel.vst3|PATH/TO/Orvel.lv2 [WORK_DIR]]
 #
-# The default bundle is the one scripts/test.sh builds; WORK_DIR (default build/ardour-check)
-# keeps the session, the renders and Ardour's logs of the last run.
+# The default bundle is the VST3 that scripts/test.sh builds; WORK_DIR (default
+# build/ardour-check, or build/ardour-check-lv2 for an LV2) keeps the session, the renders and
+# Ardour's logs of the last run.
 # Installs Ardour first when it is missing (without recommends: no video tools, no Qt).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bundle=${1:-build/Orvel_artefacts/Release/VST3/Orvel.vst3}
-work=${2:-build/ardour-check}
+case $bundle in
+*.lv2) work=${2:-build/ardour-check-lv2} ;;
+*) work=${2:-build/ardour-check} ;;
+esac
 # Orvel's copy of the shared Ardour check, which only tries a flaky render more often.
 check=tests/realhost/ardour-check.sh
 

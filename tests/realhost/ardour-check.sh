@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Loads and runs the Orvel VST3 plug-in headlessly in a real DAW, Ardour (Debian's
+# Loads and runs the Orvel VST3 or LV2 plug-in headlessly in a real DAW, Ardour (Debian's
 # package; tested with 7.3 on Debian 12), with the "None (Dummy)" audio backend.
 #
-#   usage: ardour-check.sh PATH/TO/Orvel.vst3 [WORK_DIR]
+#   usage: ardour-check.sh PATH/TO/Orvel.vst3|PATH/TO/Orvel.lv2 [WORK_DIR]
 #
 # Prints one line per check, "PASS name: ..." or "FAIL name: ...", INFO lines with
 # timings, and a last line "N passed, M failed". Exits 0 only when no check fails.
@@ -17,17 +17,25 @@
 # unchanged). The one difference: a render is tried up to RENDER_TRIES times (default 5, the
 # shared script's 3), because ardour7-export's abort on exit struck about one try in eight
 # here and three in a row would fail CI now and then. Every abort is still reported, and the
-# checks are the same.
+# checks are the same. The LV2 bundle goes through the same checks, told apart by its
+# folder's suffix: Ardour finds it on LV2_PATH without a scanner, its parameters are control
+# ports in their own units, its bypass is the lv2:enabled port, and the state check's
+# "state block only" half is judged by the render alone (see verify.lua).
 set -u
 
 here=$(cd "$(dirname "$0")" && pwd)
 CHECKS=(scan insert render gain bypass mono-strict state host-log)
 
 if [ $# -lt 1 ] || [ ! -d "$1" ]; then
-	echo "usage: $0 PATH/TO/Orvel.vst3 [WORK_DIR]" >&2
+	echo "usage: $0 PATH/TO/Orvel.vst3|PATH/TO/Orvel.lv2 [WORK_DIR]" >&2
 	exit 2
 fi
 bundle=$(cd "$1" && pwd)
+case $bundle in
+*.lv2) format=LV2 plugin_dir=.lv2 ;;
+*) format=VST3 plugin_dir=.vst3 ;;
+esac
+export ORVEL_FORMAT=$format
 work=${2:-$(mktemp -d "${TMPDIR:-/tmp}/ardour-check.XXXXXX")}
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
@@ -71,19 +79,21 @@ version=$(dpkg-query -W -f='${Version}' ardour 2>/dev/null || echo unknown)
 echo "INFO ardour: $version, tools $lua_tool, $export_tool"
 
 # A private HOME: Ardour's configuration and plug-in cache start empty, and Ardour finds
-# the bundle where it looks for VST3 plug-ins, ~/.vst3. Empty LV2 and LADSPA paths keep
-# other plug-ins on the machine out (and cut each tool's start from ~9 s to ~3 s).
+# the bundle where it looks for VST3 plug-ins, ~/.vst3, or, for the LV2, on an LV2 path
+# that holds it alone. Otherwise empty LV2 and LADSPA paths keep other plug-ins on the
+# machine out (and cut each tool's start from ~9 s to ~3 s).
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache XDG_DATA_HOME=$work/home/.local/share
 export LV2_PATH=$work/empty LADSPA_PATH=$work/empty
+[ "$format" = LV2 ] && LV2_PATH=$HOME/.lv2
 unset DISPLAY WAYLAND_DISPLAY
-rm -rf "$work/home" "$work/session" "$work/render" "$work/logs"
-mkdir -p "$HOME/.vst3" "$LV2_PATH" "$work/render" "$work/logs"
+rm -rf "$work/home" "$work/session" "$work/render" "$work/logs" "$work/empty"
+mkdir -p "$HOME/$plugin_dir" "$work/empty" "$work/render" "$work/logs"
 name=$(basename "$bundle")
-cp -R "$bundle" "$HOME/.vst3/$name"
+cp -R "$bundle" "$HOME/$plugin_dir/$name"
 # Ardour trusts its plug-in cache only when the module is older than the cache file, in
 # whole seconds; a copy made in the same second as the scan would count as changed and
 # be left out of the plug-in list. Date the copy a minute back.
-find "$HOME/.vst3/$name" -exec touch -h -d '1 minute ago' {} +
+find "$HOME/$plugin_dir/$name" -exec touch -h -d '1 minute ago' {} +
 
 run() { # run LOGNAME COMMAND...: runs a step, keeps its output, notes exit code and time
 	local name=$1 log=$work/logs/$1.log t rc line c
@@ -122,9 +132,13 @@ render() { # render SNAPSHOT
 failed_steps=""
 export_aborts=""
 
-# 1. Ardour's own VST3 scanner indexes the bundle into the plug-in cache.
-step scan env LD_LIBRARY_PATH="$libdir" "$scanner" -f -v "$HOME/.vst3/$name"
-grep -E 'Found Plugin|FactoryInfo|Class: ' "$work/logs/scan.log" | sed 's/^/INFO scanner: /'
+# 1. Ardour's own VST3 scanner indexes the bundle into the plug-in cache (LV2 needs none).
+if [ "$format" = VST3 ]; then
+	step scan env LD_LIBRARY_PATH="$libdir" "$scanner" -f -v "$HOME/.vst3/$name"
+	grep -E 'Found Plugin|FactoryInfo|Class: ' "$work/logs/scan.log" | sed 's/^/INFO scanner: /'
+else
+	: > "$work/logs/scan.log"
+fi
 
 # 2. Session, recording, plug-in instances, snapshots (checks scan, insert).
 sess=$work/session
@@ -137,14 +151,16 @@ esac
 
 # 3. Snapshots whose parameter values only Orvel's own state block carries: drop the
 #    copies Ardour keeps (<Port id= value=> in the plug-in node, value= of its controls).
+#    (VST3: <Port id=...> and a <chunk>; LV2: <Port symbol=...> and a state folder.)
+port='<Port (id="[0-9]+"|symbol="[A-Za-z_][A-Za-z0-9_]*") value='
 chunk_only() {
-	sed -E -e '/^[[:space:]]*<Port id="[0-9]+" value="[^"]*"\/>[[:space:]]*$/d' \
+	sed -E -e "/^[[:space:]]*$port\"[^\"]*\"\\/>[[:space:]]*\$/d" \
 		-e '/<Controllable [^>]*parameter="[0-9]+"/s/ value="[^"]*"//' "$sess/$1.ardour" > "$sess/$2.ardour"
 	local before after
-	before=$(grep -cE '<Port id="[0-9]+" value=' "$sess/$1.ardour")
-	after=$(grep -cE '<Port id="[0-9]+" value=|<Controllable [^>]*parameter="[0-9]+"[^>]* value=' "$sess/$2.ardour")
+	before=$(grep -cE "$port" "$sess/$1.ardour")
+	after=$(grep -cE "$port|<Controllable [^>]*parameter=\"[0-9]+\"[^>]* value=" "$sess/$2.ardour")
 	echo "INFO chunk-only: $2.ardour from $1.ardour, $before parameter values removed, $after left"
-	[ "$before" -gt 0 ] && [ "$after" -eq 0 ] && grep -q '<chunk>' "$sess/$2.ardour"
+	[ "$before" -gt 0 ] && [ "$after" -eq 0 ] && grep -qE '<chunk>|<lv2 [^>]*state-dir=' "$sess/$2.ardour"
 }
 chunk_only state state-chunk && chunk_only gain gain-chunk ||
 	strip_failed="could not strip Ardour's copies of the values from the state and gain snapshots"
@@ -162,8 +178,8 @@ step verify "$lua_tool" "$here/verify.lua" "$sess" "$work/render" "$dry" "${dry%
 [ -n "${strip_failed:-}" ] && result[state]="FAIL state: $strip_failed"
 # Ardour 7.0-7.3 asks a JUCE plug-in for a mono bus on a strict-I/O mono track, then hands
 # it a 2-channel bus; JUCE's VST3 wrapper answers such blocks with silence (fixed in 7.4).
-case ${result[mono-strict]:-} in
-FAIL*) [[ $version =~ ^([0-9]+:)?7\.[0-3][.+~-] ]] &&
+case $format:${result[mono-strict]:-} in
+VST3:FAIL*) [[ $version =~ ^([0-9]+:)?7\.[0-3][.+~-] ]] &&
 	result[mono-strict]+=" -- known Ardour <7.4 bug (Ardour commit 6cb90471fe, 'VST3: set numChannels to match the speaker-arrangement')" ;;
 esac
 
