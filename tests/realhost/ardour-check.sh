@@ -13,12 +13,11 @@
 # SKIP_CHECKS="name ..." reports those checks as skipped (their result is still shown):
 # on Ardour 7.0-7.3 (Debian 12) mono-strict fails from an Ardour bug, see README.md.
 #
-# Orvel's copy of the shared check (shared/realhost/, with build.lua and verify.lua beside it,
-# unchanged). The one difference: a render is tried up to RENDER_TRIES times (default 5, the
-# shared script's 3), because ardour7-export's abort on exit struck about one try in eight
-# here and three in a row would fail CI now and then. Every abort is still reported, and the
-# checks are the same. The LV2 bundle goes through the same checks, told apart by its
-# folder's suffix: Ardour finds it on LV2_PATH without a scanner, its parameters are control
+# Orvel's copy of the shared check (shared/realhost/, with build.lua and verify.lua beside it).
+# Two differences: a render is tried up to RENDER_TRIES times (default 5, the shared script's
+# 3), because ardour7-export's abort on exit struck about one try in eight here and three in a
+# row would fail CI now and then; every abort is still reported, and the checks are the same.
+# And the LV2 bundle goes through the same checks, told apart by its folder's suffix: Ardour finds it on LV2_PATH without a scanner, its parameters are control
 # ports in their own units, its bypass is the lv2:enabled port, and the state check's
 # "state block only" half is judged by the render alone (see verify.lua).
 set -u
