@@ -313,6 +313,14 @@ INSTANTIATE_TEST_SUITE_P (
 //==============================================================================
 TEST (Lv2apply, RendersAFileAsTheVst3Does)
 {
+   #if defined(__has_feature)
+    #if __has_feature(address_sanitizer)
+    // The sanitizer build's plug-in leaves the sanitizer runtime to the program that loads
+    // it, which Debian's lv2apply does not carry; Lv2BareHost runs the same paths in-process.
+    GTEST_SKIP() << "lv2apply cannot load a plug-in built with the sanitizers";
+    #endif
+   #endif
+
     // Debian's lv2apply (lilv-utils) gives the plug-in no features, leaves its atom ports
     // unconnected and sets parameters through their control ports by symbol.
     namespace fs = std::filesystem;
