@@ -3,6 +3,7 @@
 // juce::Array use) with versions that count the calls made on the current thread while
 // counting is switched on, and switches it on around each processBlock call only.
 
+#include "support/LibcAllocator.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -10,16 +11,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <new>
-
-extern "C"
-{
-    // glibc's own entry points, so that the replacements below can forward to the real allocator.
-    void* __libc_malloc (size_t);
-    void* __libc_calloc (size_t, size_t);
-    void* __libc_realloc (void*, size_t);
-    void* __libc_memalign (size_t, size_t);
-    void __libc_free (void*);
-}
 
 namespace
 {

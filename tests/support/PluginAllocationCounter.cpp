@@ -1,4 +1,5 @@
 #include "PluginAllocationCounter.h"
+#include "LibcAllocator.h"
 
 #include <atomic>
 #include <cstdint>
@@ -99,15 +100,6 @@ namespace orvel::alloccount
 }
 
 #if ORVEL_OWN_ALLOCATOR
-extern "C"
-{
-    void* __libc_malloc (size_t);
-    void* __libc_calloc (size_t, size_t);
-    void* __libc_realloc (void*, size_t);
-    void* __libc_memalign (size_t, size_t);
-    void __libc_free (void*);
-}
-
 namespace
 {
     void* allocate (std::size_t size) noexcept { count(); return __libc_malloc (size == 0 ? 1 : size); }
