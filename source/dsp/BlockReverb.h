@@ -21,17 +21,6 @@
     - the five parameter ramps are read once per chunk while they are settled.
 
     Parameters, sizes, ramps and the level scaling are juce::Reverb's. */
-/* The sixteen combs' step is the reverb's hot loop. GCC builds it twice, for AVX2 (eight lanes
-   at a time) and for the x86-64 baseline, and the loader picks the one the CPU runs. Both do
-   the same operations in the same order: the AVX2 target does not enable FMA, so nothing is
-   contracted and the output is bit for bit the same. Clang (the sanitizer builds) cannot yet
-   clone templates and builds the baseline alone. */
-#if defined (__GNUC__) && ! defined (__clang__) && defined (__x86_64__)
- #define ORVEL_COMBS_MULTIVERSION __attribute__ ((target_clones ("avx2", "default")))
-#else
- #define ORVEL_COMBS_MULTIVERSION
-#endif
-
 class BlockReverb
 {
 public:
@@ -85,7 +74,6 @@ private:
     template <size_t channels>
     void runAllCombs (const float* input, float* const* out, const Ramps& r, int n) noexcept;
     template <size_t channels>
-    ORVEL_COMBS_MULTIVERSION
     void runCombs (const float* input, float* const* out, const float* damp, const float* feedback, int n) noexcept;
     void runAllPasses (int channel, float* samples, int n) noexcept;
 

@@ -6,8 +6,7 @@
 #include <random>
 
 // The block reverb must give juce::Reverb's samples exactly: stereo and mono, at several rates,
-// with parameters moving (ramps) and frozen, in ragged blocks. On a CPU with AVX2 this runs
-// the AVX2 build of the combs, elsewhere the baseline one.
+// with parameters moving (ramps) and frozen, in ragged blocks.
 TEST (BlockReverb, GivesJuceReverbsSamplesBitForBit)
 {
     std::mt19937 random (11);
