@@ -393,6 +393,10 @@ TEST (Lv2BareHost, RunsWithoutFeaturesAndSplitsLongRuns)
 
     ASSERT_GT (largestDifference (fromFull, input), 0.01f);
     EXPECT_EQ (largestDifference (fromBare, fromFull), 0.0f);
+
+    // Its latency (none) reaches the host without an atom output too.
+    EXPECT_EQ (bare.reportedLatency(), 0.0f);
+    EXPECT_EQ (full.reportedLatency(), 0.0f);
 }
 
 TEST (Lv2ControlPorts, ApplyChangesOnlySoARestoredStateStands)

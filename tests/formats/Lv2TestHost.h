@@ -67,6 +67,9 @@ namespace orvel::lv2host
         /** The value the parameter's control port holds now. */
         float getParameter (const std::string& parameterId) const;
 
+        /** What the plug-in last wrote to its latency port (-1 before it wrote anything). */
+        float reportedLatency() const { return latency; }
+
         /** The lv2:enabled port: false is the host's bypass. */
         void setEnabled (bool shouldBeEnabled) { enabled = shouldBeEnabled ? 1.0f : 0.0f; }
 
@@ -106,7 +109,7 @@ namespace orvel::lv2host
 
         std::vector<float> audioIn[2], audioOut[2];
         std::vector<std::uint64_t> controlIn, controlOut; // atom sequences, 8-byte aligned
-        float latency = 0.0f, freeWheeling = 0.0f, enabled = 1.0f;
+        float latency = -1.0f, freeWheeling = 0.0f, enabled = 1.0f;
         std::map<std::string, std::unique_ptr<float>> parameterPorts; // by symbol, at their defaults
         bool connectAtomPorts = true;
     };
