@@ -347,11 +347,7 @@ TEST (Lv2apply, RendersAFileAsTheVst3Does)
 
     // The VST3 with the same values, in blocks of 512.
     Vst3Side vst3;
-    vst3.set (everySection, false);
-    auto fromVst3 = input;
-
-    for (int start = 0; start < (int) input[0].size(); start += blockSize)
-        vst3.run (fromVst3, start, std::min (blockSize, (int) input[0].size() - start));
+    const auto fromVst3 = render (vst3, input, everySection, false, {}, false);
 
     ASSERT_EQ (fromLv2->size(), 2u);
     ASSERT_EQ ((*fromLv2)[0].size(), input[0].size());

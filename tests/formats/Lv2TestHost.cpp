@@ -131,19 +131,19 @@ namespace orvel::lv2host
             audioOut[ch].assign ((std::size_t) maxBlockSize, 0.0f);
         }
 
-        connectPort (world.get(), "audio_in_1", audioIn[0].data());
-        connectPort (world.get(), "audio_in_2", audioIn[1].data());
-        connectPort (world.get(), "audio_out_1", audioOut[0].data());
-        connectPort (world.get(), "audio_out_2", audioOut[1].data());
+        connectPort ("audio_in_1", audioIn[0].data());
+        connectPort ("audio_in_2", audioIn[1].data());
+        connectPort ("audio_out_1", audioOut[0].data());
+        connectPort ("audio_out_2", audioOut[1].data());
         if (connectAtomPorts)
         {
-            connectPort (world.get(), "in", controlIn.data());
-            connectPort (world.get(), "out", controlOut.data());
+            connectPort ("in", controlIn.data());
+            connectPort ("out", controlOut.data());
         }
 
-        connectPort (world.get(), "latency", &latency);
-        connectPort (world.get(), "freeWheeling", &freeWheeling);
-        connectPort (world.get(), "enabled", &enabled);
+        connectPort ("latency", &latency);
+        connectPort ("freeWheeling", &freeWheeling);
+        connectPort ("enabled", &enabled);
 
         // Every other input control port is a parameter; it starts at its default, as hosts
         // start them.
@@ -182,13 +182,9 @@ namespace orvel::lv2host
         }
     }
 
-    void Instance::connectPort (LilvWorld* world, const char* symbol, void* data)
+    void Instance::connectPort (const char* symbol, void* data)
     {
-        auto* symbolNode = lilv_new_string (world, symbol);
-        const auto* port = lilv_plugin_get_port_by_symbol (plugin, symbolNode);
-        lilv_node_free (symbolNode);
-        require (port != nullptr, std::string ("no port ") + symbol);
-        lilv_instance_connect_port (instance, lilv_port_get_index (plugin, port), data);
+        lilv_instance_connect_port (instance, portIndex (symbol), data);
     }
 
     LV2_URID Instance::map (const std::string& uri)

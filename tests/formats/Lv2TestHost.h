@@ -97,7 +97,7 @@ namespace orvel::lv2host
     private:
         struct Features;
 
-        void connectPort (LilvWorld* world, const char* symbol, void* data);
+        void connectPort (const char* symbol, void* data);
 
         LilvWorld* lilvWorld = nullptr;
 
